@@ -1,0 +1,53 @@
+// The front end: reads the arguments into RunOptions, prints the usage line, and runs one run action.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "text.h"
+
+namespace devlist {
+
+enum class ListMode { setup, interface };
+
+struct RunOptions {
+  ListMode mode = ListMode::setup;
+  bool presentOnly = true;                // PresenceFilter: true asks for present devices only
+  std::optional<std::string> classGuid;  // the brace argument exactly as typed; none sweeps the catalogue
+};
+
+/// A run action writes its whole output to `out` (standard output in the tool).
+using RunAction = void (*)(const RunOptions& options, std::ostream& out);
+
+/// One slot per combination of mode and whether a class GUID was given.
+struct RunActionTable {
+  RunAction setupSweep;
+  RunAction setupSingle;
+  RunAction interfaceSweep;
+  RunAction interfaceSingle;
+};
+
+/// The tool's own table.
+const RunActionTable& DefaultRunActions();
+
+/// Scans argv[1..argc-1]. Returns the options, or none when an argument is unknown (the usage case).
+std::optional<RunOptions> ScanArguments(int argc, const char* const* argv);
+
+/// The slot of `table` that `options` selects.
+RunAction ChooseRunAction(const RunOptions& options, const RunActionTable& table);
+
+/// The executable's file name without its extension, as the usage line shows it.
+std::string ProgramBaseName(const char* modulePath);
+
+/// Writes an empty line, then "<base name> setup|interface|present|not-present|{guid}".
+void PrintUsage(std::ostream& out);
+
+/// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
+WideText WidenGuidArgument(const std::string& classGuid);
+
+/// The whole program: scan, then usage or one action of `table`. Always returns 0, the exit code.
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
+                   const RunActionTable& table = DefaultRunActions());
+
+}  // namespace devlist

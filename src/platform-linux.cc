@@ -1,0 +1,431 @@
+// Our implementation of the Win32 subset of platform.h, over the in-memory device model. Each call keeps
+// the Windows contract the tool relies on: return values, GetLastError codes, two-call sizing, cbSize checks.
+#include "platform.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device_model.h"
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+BOOL Fail(DWORD error) {
+  lastError = error;
+  return FALSE;
+}
+
+// A device information set: a snapshot of which devices (and, for interface sets, which interfaces) it
+// holds, as indices into the model.
+struct DeviceInfoSet {
+  std::vector<std::size_t> devices;
+  std::vector<std::size_t> interfaces;
+};
+
+std::set<DeviceInfoSet*>& LiveSets() {
+  static std::set<DeviceInfoSet*> sets;
+  return sets;
+}
+
+DeviceInfoSet* FindSet(HDEVINFO handle) {
+  auto* set = static_cast<DeviceInfoSet*>(handle);
+  return LiveSets().count(set) != 0 ? set : nullptr;
+}
+
+// Device instance handles and the Reserved fields are model indices plus one, so 0 is never valid.
+const devlist::model::Device* DeviceAt(std::size_t handle) {
+  const auto& devices = devlist::model::Devices();
+  if (handle == 0 || handle > devices.size()) return nullptr;
+  return &devices[handle - 1];
+}
+
+std::size_t IndexOfDevice(const std::string& instanceId) {
+  const devlist::model::Device* device = devlist::model::FindDevice(instanceId);
+  if (device == nullptr) return 0;
+  const auto& devices = devlist::model::Devices();
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (&devices[i] == device) return i + 1;
+  }
+  return 0;
+}
+
+bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
+
+int HexDigit(WCHAR c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// Reads `count` hex digits at text[pos]; false if any is not a digit.
+bool ReadHex(LPCOLESTR text, std::size_t pos, int count, unsigned long long& value) {
+  value = 0;
+  for (int i = 0; i < count; ++i) {
+    const int d = HexDigit(text[pos + i]);
+    if (d < 0) return false;
+    value = (value << 4) | static_cast<unsigned>(d);
+  }
+  return true;
+}
+
+bool KnownCodePage(UINT codePage) { return codePage == CP_ACP || codePage == 65001; }
+
+}  // namespace
+
+HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent, DWORD flags) {
+  (void)parent;
+  devlist::model::RunLoaderOnce();
+  if (classGuid == nullptr && (flags & DIGCF_ALLCLASSES) == 0) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return INVALID_HANDLE_VALUE;
+  }
+  if (classGuid != nullptr && devlist::model::ClassFails(*classGuid)) {
+    lastError = ERROR_INVALID_CLASS;
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool presentOnly = (flags & DIGCF_PRESENT) != 0;
+  const bool allClasses = (flags & DIGCF_ALLCLASSES) != 0;
+  auto matchesEnumerator = [enumerator](const std::string& id) {
+    if (enumerator == nullptr) return true;
+    const std::string prefix = id.substr(0, id.find('\\'));
+    return strcasecmp(prefix.c_str(), enumerator) == 0;
+  };
+
+  auto set = std::make_unique<DeviceInfoSet>();
+  const auto& devices = devlist::model::Devices();
+  if ((flags & DIGCF_DEVICEINTERFACE) != 0) {
+    const auto& interfaces = devlist::model::Interfaces();
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+      const auto& itf = interfaces[i];
+      if (!allClasses && !(itf.interfaceClass == *classGuid)) continue;
+      const std::size_t owner = IndexOfDevice(itf.deviceInstanceId);
+      if (owner == 0 || !matchesEnumerator(devices[owner - 1].instanceId)) continue;
+      // Present means the device is there and its interface is enabled, as Windows reports it.
+      if (presentOnly && (!devices[owner - 1].present || (itf.flags & SPINT_ACTIVE) == 0)) continue;
+      set->interfaces.push_back(i + 1);
+      if (std::find(set->devices.begin(), set->devices.end(), owner) == set->devices.end()) {
+        set->devices.push_back(owner);
+      }
+    }
+  } else {
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+      const auto& device = devices[i];
+      if (!allClasses && !(device.setupClass == *classGuid)) continue;
+      if (presentOnly && !device.present) continue;
+      if (!matchesEnumerator(device.instanceId)) continue;
+      set->devices.push_back(i + 1);
+    }
+  }
+  DeviceInfoSet* raw = set.release();
+  LiveSets().insert(raw);
+  devlist::model::NoteSetOpened();
+  lastError = ERROR_SUCCESS;
+  return raw;
+}
+
+BOOL SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD memberIndex, PSP_DEVINFO_DATA data) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (memberIndex >= set->devices.size()) return Fail(ERROR_NO_MORE_ITEMS);
+  const std::size_t index = set->devices[memberIndex];
+  const devlist::model::Device* device = DeviceAt(index);
+  if (device == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
+  data->ClassGuid = device->setupClass;
+  data->DevInst = static_cast<DWORD>(index);
+  data->Reserved = index;
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL SetupDiEnumDeviceInterfaces(HDEVINFO handle, PSP_DEVINFO_DATA deviceInfoData, const GUID* interfaceClassGuid,
+                                 DWORD memberIndex, PSP_DEVICE_INTERFACE_DATA data) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (interfaceClassGuid == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
+  const auto& interfaces = devlist::model::Interfaces();
+  DWORD seen = 0;
+  for (const std::size_t index : set->interfaces) {
+    if (index == 0 || index > interfaces.size()) continue;
+    const auto& itf = interfaces[index - 1];
+    if (!(itf.interfaceClass == *interfaceClassGuid)) continue;
+    if (deviceInfoData != nullptr && IndexOfDevice(itf.deviceInstanceId) != deviceInfoData->Reserved) continue;
+    if (seen++ != memberIndex) continue;
+    data->InterfaceClassGuid = itf.interfaceClass;
+    data->Flags = itf.flags;
+    data->Reserved = index;
+    lastError = ERROR_SUCCESS;
+    return TRUE;
+  }
+  return Fail(ERROR_NO_MORE_ITEMS);
+}
+
+BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE_INTERFACE_DATA data,
+                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD detailSize,
+                                      PDWORD requiredSize, PSP_DEVINFO_DATA deviceInfoData) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_PARAMETER);
+  const auto& interfaces = devlist::model::Interfaces();
+  const std::size_t index = data->Reserved;
+  if (index == 0 || index > interfaces.size() ||
+      std::find(set->interfaces.begin(), set->interfaces.end(), index) == set->interfaces.end()) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const auto& itf = interfaces[index - 1];
+  if (detail == nullptr && itf.sizingError != ERROR_SUCCESS) return Fail(itf.sizingError);
+  if (detail != nullptr && itf.fillingError != ERROR_SUCCESS) return Fail(itf.fillingError);
+  if (detail != nullptr && detail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+    return Fail(ERROR_INVALID_USER_BUFFER);
+  }
+  if (detail == nullptr && detailSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (deviceInfoData != nullptr && deviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA)) {
+    return Fail(ERROR_INVALID_USER_BUFFER);
+  }
+  const DWORD needed = std::max<DWORD>(
+      static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + itf.devicePath.size() + 1),
+      sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A));
+  if (requiredSize != nullptr) *requiredSize = needed;
+  if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(detail->DevicePath, itf.devicePath.c_str(), itf.devicePath.size() + 1);
+  if (deviceInfoData != nullptr) {
+    const std::size_t owner = IndexOfDevice(itf.deviceInstanceId);
+    const devlist::model::Device* device = DeviceAt(owner);
+    if (device == nullptr) return Fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
+    deviceInfoData->ClassGuid = device->setupClass;
+    deviceInfoData->DevInst = static_cast<DWORD>(owner);
+    deviceInfoData->Reserved = owner;
+  }
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
+                               DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
+                               DWORD flags) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_PARAMETER);
+  if (key == nullptr || type == nullptr) return Fail(ERROR_INVALID_DATA);
+  if (buffer == nullptr && bufferSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (flags != 0) return Fail(ERROR_INVALID_FLAGS);
+  if (std::find(set->devices.begin(), set->devices.end(), data->Reserved) == set->devices.end()) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const devlist::model::Device* known = DeviceAt(data->Reserved);
+  if (known == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  // The mutable device, because a test hook on a property may change it.
+  devlist::model::Device* device = devlist::model::FindDevice(known->instanceId);
+  if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  for (devlist::model::Property& p : device->properties) {
+    if (!SameKey(p.key, *key)) continue;
+    if (p.beforeRead) {
+      const DWORD forced = p.beforeRead(p);
+      if (forced != ERROR_SUCCESS) return Fail(forced);
+    }
+    const auto size = static_cast<DWORD>(p.value.size());
+    *type = p.type;
+    if (requiredSize != nullptr) *requiredSize = size;
+    if (size > bufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (size != 0) std::memcpy(buffer, p.value.data(), size);
+    lastError = ERROR_SUCCESS;
+    return TRUE;
+  }
+  // Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
+  *type = DEVPROP_TYPE_EMPTY;
+  if (requiredSize != nullptr) *requiredSize = 0;
+  return Fail(ERROR_NOT_FOUND);
+}
+
+BOOL SetupDiDestroyDeviceInfoList(HDEVINFO handle) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  LiveSets().erase(set);
+  delete set;
+  devlist::model::NoteSetClosed();
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+CONFIGRET CM_Get_Device_ID_Size(PULONG length, DEVINST devInst, ULONG flags) {
+  if (length == nullptr) return CR_INVALID_POINTER;
+  if (flags != 0) return CR_INVALID_FLAG;
+  const devlist::model::Device* device = DeviceAt(devInst);
+  if (device == nullptr) return CR_INVALID_DEVNODE;
+  if (device->idError != CR_SUCCESS) return device->idError;
+  *length = static_cast<ULONG>(device->instanceId.size());
+  return CR_SUCCESS;
+}
+
+CONFIGRET CM_Get_Device_IDA(DEVINST devInst, PSTR buffer, ULONG bufferLength, ULONG flags) {
+  if (buffer == nullptr) return CR_INVALID_POINTER;
+  if (flags != 0) return CR_INVALID_FLAG;
+  const devlist::model::Device* device = DeviceAt(devInst);
+  if (device == nullptr) return CR_INVALID_DEVNODE;
+  if (device->idError != CR_SUCCESS) return device->idError;
+  const std::string& id = device->instanceId;
+  if (bufferLength < id.size()) return CR_BUFFER_SMALL;
+  std::memcpy(buffer, id.data(), id.size());
+  // Like Windows, the terminator is written only when there is room for it.
+  if (bufferLength > id.size()) buffer[id.size()] = '\0';
+  return CR_SUCCESS;
+}
+
+HRESULT IIDFromString(LPCOLESTR text, IID* iid) {
+  if (text == nullptr || iid == nullptr) return E_INVALIDARG;
+  std::size_t length = 0;
+  while (length < 39 && text[length] != 0) ++length;
+  if (length != 38) return E_INVALIDARG;
+  if (text[0] != u'{' || text[37] != u'}' || text[9] != u'-' || text[14] != u'-' || text[19] != u'-' ||
+      text[24] != u'-') {
+    return CO_E_IIDSTRING;
+  }
+  IID parsed{};
+  unsigned long long v = 0;
+  if (!ReadHex(text, 1, 8, v)) return CO_E_IIDSTRING;
+  parsed.Data1 = static_cast<DWORD>(v);
+  if (!ReadHex(text, 10, 4, v)) return CO_E_IIDSTRING;
+  parsed.Data2 = static_cast<WORD>(v);
+  if (!ReadHex(text, 15, 4, v)) return CO_E_IIDSTRING;
+  parsed.Data3 = static_cast<WORD>(v);
+  static constexpr std::size_t kBytePositions[8] = {20, 22, 25, 27, 29, 31, 33, 35};
+  for (int i = 0; i < 8; ++i) {
+    if (!ReadHex(text, kBytePositions[i], 2, v)) return CO_E_IIDSTRING;
+    parsed.Data4[i] = static_cast<BYTE>(v);
+  }
+  *iid = parsed;
+  return S_OK;
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int textLength, LPWSTR wide, int wideLength) {
+  (void)flags;
+  if (!KnownCodePage(codePage) || text == nullptr || textLength == 0 || wideLength < 0 ||
+      (wide == nullptr && wideLength != 0)) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  const std::size_t bytes = textLength < 0 ? std::strlen(text) + 1 : static_cast<std::size_t>(textLength);
+  const std::u16string converted = devlist::model::Utf8ToUtf16(std::string(text, bytes));
+  const int count = static_cast<int>(converted.size());
+  if (wideLength == 0) return count;
+  if (count > wideLength) {
+    lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::copy(converted.begin(), converted.end(), wide);
+  return count;
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR text, int textLength,
+                        LPCCH defaultChar, LPBOOL usedDefaultChar) {
+  (void)flags;
+  (void)defaultChar;
+  if (!KnownCodePage(codePage) || wide == nullptr || wideLength == 0 || textLength < 0 ||
+      (text == nullptr && textLength != 0)) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::size_t units = 0;
+  if (wideLength < 0) {
+    while (wide[units] != 0) ++units;
+    ++units;  // the NUL is converted too
+  } else {
+    units = static_cast<std::size_t>(wideLength);
+  }
+  const std::u16string source(wide, units);
+  const std::string converted = devlist::model::Utf16ToUtf8(source);
+  if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
+  const int count = static_cast<int>(converted.size());
+  if (textLength == 0) return count;
+  if (count > textLength) {
+    lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(text, converted.data(), converted.size());
+  return count;
+}
+
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
+  if (fileTime == nullptr || systemTime == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(fileTime->dwHighDateTime) << 32) | fileTime->dwLowDateTime;
+  if (ticks >= 0x8000000000000000ULL) return Fail(ERROR_INVALID_PARAMETER);
+  const unsigned long long totalMs = ticks / 10000;
+  const long long days = static_cast<long long>(totalMs / 86400000ULL);
+  const unsigned long long msOfDay = totalMs % 86400000ULL;
+  // Civil date from a day count (proleptic Gregorian), counted from 0000-03-01 to keep leap days last.
+  const long long z = days + 584754;  // days from 0000-03-01 to 1601-01-01
+  const long long era = z / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long day = doy - (153 * mp + 2) / 5 + 1;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  systemTime->wYear = static_cast<WORD>(year);
+  systemTime->wMonth = static_cast<WORD>(month);
+  systemTime->wDay = static_cast<WORD>(day);
+  systemTime->wDayOfWeek = static_cast<WORD>((days + 1) % 7);  // 1601-01-01 was a Monday
+  systemTime->wHour = static_cast<WORD>(msOfDay / 3600000);
+  systemTime->wMinute = static_cast<WORD>(msOfDay / 60000 % 60);
+  systemTime->wSecond = static_cast<WORD>(msOfDay / 1000 % 60);
+  systemTime->wMilliseconds = static_cast<WORD>(msOfDay % 1000);
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  if (module != nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (fileName == nullptr || size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return Fail(ERROR_INVALID_HANDLE);
+  const auto length = static_cast<DWORD>(n);
+  if (length >= size) {
+    // Truncated, terminated, and reported as the buffer's size, as Windows does.
+    std::memcpy(fileName, path, size - 1);
+    fileName[size - 1] = '\0';
+    lastError = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  std::memcpy(fileName, path, length);
+  fileName[length] = '\0';
+  lastError = ERROR_SUCCESS;
+  return length;
+}
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
+
+LPSTR PathFindFileNameA(LPCSTR path) {
+  LPCSTR last = path;
+  for (LPCSTR p = path; p != nullptr && *p != '\0'; ++p) {
+    if ((*p == '\\' || *p == '/' || *p == ':') && p[1] != '\0' && p[1] != '\\' && p[1] != '/') last = p + 1;
+  }
+  return const_cast<LPSTR>(last);
+}
+
+LPSTR PathFindExtensionA(LPCSTR path) {
+  if (path == nullptr) return nullptr;
+  LPCSTR lastDot = nullptr;
+  LPCSTR p = path;
+  for (; *p != '\0'; ++p) {
+    if (*p == '\\' || *p == ' ') {
+      lastDot = nullptr;
+    } else if (*p == '.') {
+      lastDot = p;
+    }
+  }
+  return const_cast<LPSTR>(lastDot != nullptr ? lastDot : p);
+}

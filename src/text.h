@@ -1,0 +1,21 @@
+// Bridges between the system's 16-bit text and binary GUIDs and the tool's 8-bit output text.
+#pragma once
+
+#include <string>
+
+#include "platform.h"
+
+namespace devlist {
+
+/// 16-bit text as the system hands it out (WCHAR is 16 bits on every platform we build for).
+using WideText = std::basic_string<WCHAR>;
+
+/// Converts NUL-terminated 16-bit text to 8-bit text in the ANSI code page. On any failure (the result
+/// would not fit in the text's length plus 128 bytes, or cannot be converted) returns
+/// "Error converting from unicode.".
+std::string UnicodeToAnsi(const WCHAR* text);
+
+/// The 38-character braced form of a GUID, lower-case hexadecimal, every group zero-padded.
+std::string GuidToText(const GUID& guid);
+
+}  // namespace devlist
