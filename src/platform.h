@@ -22,6 +22,9 @@
 #include <setupapi.h>
 #include <shlwapi.h>
 
+// objbase.h defines `interface` as `struct` for COM declarations; we declare none, and the word is ours.
+#undef interface
+
 /// A 16-bit text literal: WCHAR is 16 bits on Windows already.
 #define TEXT16(s) L##s
 

@@ -1,0 +1,93 @@
+#include "command_line.h"
+
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "interface_classes.h"
+#include "interface_listing.h"
+#include "platform.h"
+
+namespace devlist {
+namespace {
+
+// The setup-class listing is not built yet; until it is, its two slots say so instead of listing nothing.
+void SetupListingNotBuilt(const RunOptions&, std::ostream& out) {
+  out << "The setup-class listing is not available in this build; use \"interface\"." << std::endl;
+}
+
+void RunInterfaceSweep(const RunOptions& options, std::ostream& out) {
+  SweepInterfaceClasses(options.presentOnly, out);
+}
+
+}  // namespace
+
+const RunActionTable& DefaultRunActions() {
+  static const RunActionTable table{SetupListingNotBuilt, SetupListingNotBuilt, RunInterfaceSweep,
+                                    RunSingleInterfaceClass};
+  return table;
+}
+
+std::optional<RunOptions> ScanArguments(int argc, const char* const* argv) {
+  RunOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "setup") {
+      options.mode = ListMode::setup;
+    } else if (argument == "interface") {
+      options.mode = ListMode::interface;
+    } else if (argument == "present") {
+      options.presentOnly = true;
+    } else if (argument == "not-present") {
+      options.presentOnly = false;
+    } else if (!argument.empty() && argument.front() == '{') {
+      options.classGuid = std::string(argument);
+    } else {
+      return std::nullopt;  // the scan stops here; nothing gathered so far is used
+    }
+  }
+  return options;
+}
+
+RunAction ChooseRunAction(const RunOptions& options, const RunActionTable& table) {
+  if (options.mode == ListMode::setup) return options.classGuid ? table.setupSingle : table.setupSweep;
+  return options.classGuid ? table.interfaceSingle : table.interfaceSweep;
+}
+
+std::string ProgramBaseName(const char* modulePath) {
+  const char* fileName = PathFindFileNameA(modulePath);
+  const char* extension = PathFindExtensionA(fileName);
+  return std::string(fileName, extension);
+}
+
+void PrintUsage(std::ostream& out) {
+  char path[MAX_PATH] = {};
+  // On failure the buffer stays empty and so does the base name.
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  path[MAX_PATH - 1] = '\0';
+  out << std::endl;
+  out << ProgramBaseName(path) << " setup|interface|present|not-present|{guid}" << std::endl;
+}
+
+WideText WidenGuidArgument(const std::string& classGuid) {
+  const std::size_t size = classGuid.size() + 128;
+  std::vector<WCHAR> buffer(size, 0);
+  const int converted =
+      MultiByteToWideChar(CP_ACP, 0, classGuid.c_str(), -1, buffer.data(), static_cast<int>(size));
+  if (converted == 0) return TEXT16("Error converting from ansi.");
+  std::size_t end = 0;
+  while (end < size && buffer[end] != 0) ++end;
+  return WideText(buffer.data(), end);
+}
+
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table) {
+  const std::optional<RunOptions> options = ScanArguments(argc, argv);
+  if (!options) {
+    PrintUsage(out);
+    return 0;
+  }
+  ChooseRunAction(*options, table)(*options, out);
+  return 0;
+}
+
+}  // namespace devlist

@@ -1,0 +1,116 @@
+#include "interface_listing.h"
+
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <type_traits>
+#include <vector>
+
+#include "interface_classes.h"
+#include "platform.h"
+
+namespace devlist {
+namespace {
+
+struct DeviceInfoSetCloser {
+  void operator()(HDEVINFO set) const { SetupDiDestroyDeviceInfoList(set); }
+};
+// Owns a device information set; it is destroyed on every path out of the listing.
+using ScopedDeviceInfoSet = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceInfoSetCloser>;
+
+// The device instance identifier of a device node; empty when it cannot be read.
+std::string ReadDeviceId(DEVINST devInst) {
+  ULONG length = 0;
+  if (CM_Get_Device_ID_Size(&length, devInst, 0) != CR_SUCCESS) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 1, 0);
+  if (CM_Get_Device_IDA(devInst, buffer.data(), length + 1, 0) != CR_SUCCESS) return std::string();
+  return std::string(buffer.data());  // the extra byte stays zero, so the text is terminated
+}
+
+// Writes the block of one interface, or nothing when its detail cannot be read.
+void DescribeInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::ostream& body) {
+  DWORD requiredSize = 0;
+  const BOOL sized = SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, nullptr, 0, &requiredSize, nullptr);
+  const DWORD error = GetLastError();
+  if (sized || error != ERROR_INSUFFICIENT_BUFFER || requiredSize < 5) return;
+
+  std::vector<BYTE> buffer(requiredSize, 0);
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
+  // The record's size on this target, not the buffer's: 8 on x64 Windows, where 5 makes the call fail.
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+  SP_DEVINFO_DATA deviceData{};
+  deviceData.cbSize = sizeof(SP_DEVINFO_DATA);
+  if (!SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, requiredSize, nullptr, &deviceData)) return;
+
+  // The path ends at its NUL, or at the end of the buffer should the platform leave none.
+  const char* path = detail->DevicePath;
+  const std::size_t room = buffer.size() - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+  std::size_t pathLength = 0;
+  while (pathLength < room && path[pathLength] != '\0') ++pathLength;
+
+  body << "DeviceID: " << ReadDeviceId(deviceData.DevInst) << std::endl;
+  body << "Interface class: " << GuidToText(interfaceData.InterfaceClassGuid) << std::endl;
+  body << "Flags: " << interfaceData.Flags << std::endl;
+  body << "Setup class: " << GuidToText(deviceData.ClassGuid) << std::endl;
+  body << "Device path: " << std::string(path, pathLength) << std::endl;
+  body << std::endl;
+}
+
+// The catalogue name of the first row with this GUID, compared as GUIDs; "interface" when none matches.
+std::string CatalogueClassName(const WideText& guidText) {
+  GUID wanted{};
+  if (IIDFromString(guidText.c_str(), &wanted) != S_OK) return "interface";
+  for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
+    for (const InterfaceClassRow& row : group.rows) {
+      GUID guid{};
+      if (IIDFromString(row.guidText, &guid) == S_OK && guid == wanted) return row.className;
+    }
+  }
+  return "interface";
+}
+
+}  // namespace
+
+std::string ListDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly) {
+  std::ostringstream body;
+  GUID classGuid{};
+  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) {
+    body << "Unable to convert to guid." << std::endl;
+  } else {
+    const DWORD flags = DIGCF_DEVICEINTERFACE | (presentOnly ? DIGCF_PRESENT : 0);
+    const HDEVINFO handle = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, flags);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    const ScopedDeviceInfoSet set(handle);
+
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    // The record's size on this target (32 on x64); the 32-bit size, 28, is refused there.
+    interfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+    for (DWORD index = 0; SetupDiEnumDeviceInterfaces(set.get(), nullptr, &classGuid, index, &interfaceData);
+         ++index) {
+      DescribeInterface(set.get(), interfaceData, body);
+    }
+  }
+
+  const std::string bodyText = body.str();
+  if (bodyText.empty()) return std::string();
+  std::ostringstream result;
+  result << "*** " << className << " " << UnicodeToAnsi(classGuidText.c_str()) << std::endl;
+  result << bodyText;
+  return result.str();
+}
+
+void RunSingleInterfaceClass(const RunOptions& options, std::ostream& out) {
+  const std::string& argument = options.classGuid.value_or(std::string());
+  const WideText guidText = WidenGuidArgument(argument);
+  const std::string className = CatalogueClassName(guidText);
+  const std::string text = ListDeviceInterfaces(className, guidText, options.presentOnly);
+  if (text.empty()) {
+    // A run always starts with a heading line, even when the class has nothing to show.
+    out << "*** " << className << " " << argument << std::endl;
+    out << std::endl;
+    return;
+  }
+  out << text << std::endl;
+}
+
+}  // namespace devlist
