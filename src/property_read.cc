@@ -1,0 +1,43 @@
+#include "property_read.h"
+
+#include <string>
+#include <vector>
+
+#include "property_format.h"
+
+namespace devlist {
+
+namespace {
+
+// A type code the formatter has no row for, so that a value whose type was never delivered has no text.
+constexpr DEVPROPTYPE kNoPropertyType = 0xFFFFFFFF;
+
+// Large enough for every fixed-size type and every string of up to 127 characters, so that most values take
+// a single call instead of asking for the size first.
+constexpr DWORD kFirstReadSize = 256;
+
+}  // namespace
+
+std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
+  std::vector<BYTE> value(kFirstReadSize, 0);
+  DEVPROPTYPE type = kNoPropertyType;
+  DWORD requiredSize = 0;
+  if (!SetupDiGetDevicePropertyW(set, device, &key, &type, value.data(), kFirstReadSize, &requiredSize, 0)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER) {
+      // Windows and Wine write DEVPROP_TYPE_EMPTY into the type when the device lacks the property; taking
+      // that at its word would print "empty" for every absent key. A failed read delivers no type.
+      return FormatPropertyValue(value, kNoPropertyType);
+    }
+    // Longer than the first buffer: read again into exactly the size the platform asked for. A value that
+    // grew in between fails this read too, and we do not chase it.
+    value.assign(requiredSize, 0);
+    if (!SetupDiGetDevicePropertyW(set, device, &key, &type, value.data(), requiredSize, &requiredSize, 0)) {
+      const DWORD secondError = GetLastError();
+      return "Error retrieving property: " + std::to_string(secondError);
+    }
+  }
+  return FormatPropertyValue(value, type);
+}
+
+}  // namespace devlist

@@ -1,0 +1,42 @@
+#include "devnode_status.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace devlist {
+namespace {
+
+TEST(DescribeDevNodeStatus, OneIndentedLinePerSetBit) {
+  const struct {
+    std::uint32_t status;
+    const char* text;
+  } cases[] = {
+      {0, ""},
+      {0x1, "\n        DN_ROOT_ENUMERATED"},
+      {0x80000000u, "\n        DN_BOOT_LOG_PROB"},
+      // Bit 19 is a flag of its own, spelled with a doubled E.
+      {0x80040u, "\n        DN_NOT_FIRST_TIME\n        DN_NOT_FIRST_TIMEE"},
+      // Driver loaded, started, disableable, NT enumerator, NT driver.
+      {25174026u,
+       "\n        DN_DRIVER_LOADED\n        DN_STARTED\n        DN_DISABLEABLE\n        DN_NT_ENUMERATOR"
+       "\n        DN_NT_DRIVER"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.text, DescribeDevNodeStatus(c.status)) << c.status;
+}
+
+TEST(DescribeDevNodeStatus, AllBitsInAscendingOrder) {
+  EXPECT_EQ(
+      "\n        DN_ROOT_ENUMERATED\n        DN_DRIVER_LOADED\n        DN_ENUM_LOADED\n        DN_STARTED"
+      "\n        DN_MANUAL\n        DN_NEED_TO_ENUM\n        DN_NOT_FIRST_TIME\n        DN_HARDWARE_ENUM"
+      "\n        DN_LIAR\n        DN_HAS_MARK\n        DN_HAS_PROBLEM\n        DN_FILTERED\n        DN_MOVED"
+      "\n        DN_DISABLEABLE\n        DN_REMOVABLE\n        DN_PRIVATE_PROBLEM\n        DN_MF_PARENT"
+      "\n        DN_MF_CHILD\n        DN_WILL_BE_REMOVED\n        DN_NOT_FIRST_TIMEE\n        DN_STOP_FREE_RES"
+      "\n        DN_REBAL_CANDIDATE\n        DN_BAD_PARTIAL\n        DN_NT_ENUMERATOR\n        DN_NT_DRIVER"
+      "\n        DN_NEEDS_LOCKING\n        DN_ARM_WAKEUP\n        DN_APM_ENUMERATOR\n        DN_APM_DRIVER"
+      "\n        DN_SILENT_INSTALL\n        DN_NO_SHOW_IN_DM\n        DN_BOOT_LOG_PROB",
+      DescribeDevNodeStatus(0xFFFFFFFFu));
+}
+
+}  // namespace
+}  // namespace devlist
