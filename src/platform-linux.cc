@@ -364,7 +364,7 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
   const long long days = static_cast<long long>(totalMs / 86400000ULL);
   const unsigned long long msOfDay = totalMs % 86400000ULL;
   // Civil date from a day count (proleptic Gregorian), counted from 0000-03-01 to keep leap days last.
-  const long long z = days + 584754;  // days from 0000-03-01 to 1601-01-01
+  const long long z = days + 584694;  // days from 0000-03-01 to 1601-01-01
   const long long era = z / 146097;
   const long long doe = z - era * 146097;
   const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
