@@ -1,0 +1,55 @@
+#include "setup_listing.h"
+
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <type_traits>
+
+#include "device_report.h"
+#include "platform.h"
+
+namespace devlist {
+
+namespace {
+
+struct DeviceInfoSetCloser {
+  void operator()(HDEVINFO set) const { SetupDiDestroyDeviceInfoList(set); }
+};
+// Owns a device information set; it is destroyed on every path out of the listing.
+using ScopedDeviceInfoSet = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceInfoSetCloser>;
+
+}  // namespace
+
+std::string ListSetupClassDevices(const WideText& classGuidText, bool presentOnly) {
+  std::ostringstream listing;
+  GUID classGuid{};
+  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) {
+    listing << "Unable to convert to guid." << std::endl;
+    return listing.str();
+  }
+  // Without DIGCF_PRESENT the set holds every installed device of the class, connected or not.
+  const HDEVINFO opened = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, presentOnly ? DIGCF_PRESENT : 0);
+  if (opened == INVALID_HANDLE_VALUE) {
+    listing << "Unable to retrieve device info." << std::endl;
+    return listing.str();
+  }
+  const ScopedDeviceInfoSet set(opened);
+
+  SP_DEVINFO_DATA device{};
+  // The record's size on this target (32 on x64): a wrong size leaves the record unfilled.
+  device.cbSize = sizeof(SP_DEVINFO_DATA);
+  // Any failure ends the walk, the normal end (no more items) and every other one alike.
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device); ++index) {
+    listing << std::endl << BuildDeviceReport(set.get(), &device) << std::endl;
+  }
+  return listing.str();
+}
+
+void RunSingleSetupClass(const RunOptions& options, std::ostream& out) {
+  const std::string typed = options.classGuid.value_or(std::string());
+  // The heading comes first, whatever opening the class gives.
+  out << "*** setup " << typed << std::endl;
+  out << ListSetupClassDevices(WidenGuidArgument(typed), options.presentOnly) << std::endl;
+}
+
+}  // namespace devlist
