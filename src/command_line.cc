@@ -6,15 +6,14 @@
 
 #include "interface_classes.h"
 #include "interface_listing.h"
+#include "setup_classes.h"
+#include "setup_listing.h"
 #include "platform.h"
 
 namespace devlist {
 namespace {
 
-// The setup-class listing is not built yet; until it is, its two slots say so instead of listing nothing.
-void SetupListingNotBuilt(const RunOptions&, std::ostream& out) {
-  out << "The setup-class listing is not available in this build; use \"interface\"." << std::endl;
-}
+void RunSetupSweep(const RunOptions& options, std::ostream& out) { SweepSetupClasses(options.presentOnly, out); }
 
 void RunInterfaceSweep(const RunOptions& options, std::ostream& out) {
   SweepInterfaceClasses(options.presentOnly, out);
@@ -23,8 +22,7 @@ void RunInterfaceSweep(const RunOptions& options, std::ostream& out) {
 }  // namespace
 
 const RunActionTable& DefaultRunActions() {
-  static const RunActionTable table{SetupListingNotBuilt, SetupListingNotBuilt, RunInterfaceSweep,
-                                    RunSingleInterfaceClass};
+  static const RunActionTable table{RunSetupSweep, RunSingleSetupClass, RunInterfaceSweep, RunSingleInterfaceClass};
   return table;
 }
 
