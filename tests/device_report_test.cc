@@ -189,8 +189,9 @@ TEST_F(BuildDeviceReportTest, LinesInCatalogueOrderWithStatusFlags) {
 Device_HardwareIds : SCSI\DiskTest
 	GenDisk
 Device_InstanceId : SCSI\DISK&VEN_TEST\0
-Device_DevNodeStatus : 
-        DN_DRIVER_LOADED
+Device_DevNodeStatus :)"  // the label's trailing blank, out of the raw string
+            " \n"
+            R"(        DN_DRIVER_LOADED
         DN_STARTED
         DN_DISABLEABLE
         DN_NT_ENUMERATOR
