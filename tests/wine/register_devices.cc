@@ -4,6 +4,7 @@
 //   register_devices.exe settle      wait until Wine's own devices have all arrived, register nothing
 //   register_devices.exe interfaces  devices with active and inactive interfaces
 //   register_devices.exe properties  devices with a property of every type the report renders
+//   register_devices.exe dbcs        a device with texts that test the conversion room in code page 932
 //
 // Every scenario settles first. Exit code 0 on success; otherwise the failing call is named on stderr.
 #define WIN32_LEAN_AND_MEAN
@@ -449,12 +450,26 @@ void RegisterProperties(HDEVINFO set) {
       .Set(Key(kNodeSet, 3), DEVPROP_TYPE_UINT32, Scalar<std::uint32_t>(0));
 }
 
+// Texts for a run in a double-byte ANSI code page (932): every U+3042 takes two bytes there, and the conversion
+// has n + 128 bytes of room for a text of n characters.
+void RegisterDoubleByteTexts(HDEVINFO set) {
+  const std::u16string fits(127, u'\u3042');      // 254 bytes and the NUL: 255 of 255
+  const std::u16string tooLong(128, u'\u3042');   // 256 bytes and the NUL: 257 of 256
+  const std::u16string mixed = std::u16string(100, u'a') + std::u16string(100, u'\u3042');  // 301 of 328
+  Device(set, "ROOT\\DEVLIST_DBCS\\0000", kPortsClass)
+      .Set(Key(kNameSet, 10), DEVPROP_TYPE_STRING, Utf16(fits))
+      .Set(Key(kDeviceSet, 2), DEVPROP_TYPE_STRING, Utf16(tooLong))
+      .Set(Key(kDeviceSet, 3), DEVPROP_TYPE_STRING_LIST, Utf16List({tooLong, u"\u3044\u308d\u306f", fits}))
+      .Set(Key(kDeviceSet, 13), DEVPROP_TYPE_STRING, Utf16(mixed))
+      .Set(Key(kDeviceSet, 14), DEVPROP_TYPE_STRING, Utf16(u"Test \u65e5\u672c"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string scenario = argc == 2 ? argv[1] : "";
-  if (scenario != "settle" && scenario != "interfaces" && scenario != "properties") {
-    std::fprintf(stderr, "usage: register_devices settle|interfaces|properties\n");
+  if (scenario != "settle" && scenario != "interfaces" && scenario != "properties" && scenario != "dbcs") {
+    std::fprintf(stderr, "usage: register_devices settle|interfaces|properties|dbcs\n");
     return 2;
   }
   try {
@@ -464,6 +479,7 @@ int main(int argc, char** argv) {
     if (set.get() == INVALID_HANDLE_VALUE) Fail("SetupDiCreateDeviceInfoList");
     if (scenario == "interfaces") RegisterInterfaces(set.get());
     if (scenario == "properties") RegisterProperties(set.get());
+    if (scenario == "dbcs") RegisterDoubleByteTexts(set.get());
   } catch (const Failure& failure) {
     std::fprintf(stderr, "register_devices %s: %s\n", scenario.c_str(), failure.what());
     return 1;

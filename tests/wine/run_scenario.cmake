@@ -11,6 +11,9 @@
 #   wine_devlist(<golden> [arguments...])           devlist.exe, stdout compared with expected/<golden>;
 #                                                   the argument <empty> stands for an empty argument
 #   wine_devlist_as(<exe name> <golden> [arguments...])   the same through a copy of devlist.exe named so
+#   wine_locale(<locale>)                           first of all: run Wine in <locale>.UTF-8 (ja_JP gives code
+#                                                   page 932), compiled into the scratch directory; when the
+#                                                   locale sources are missing the scenario is skipped
 #
 # Outputs stay in WORK for inspection. Every step has a timeout, and all steps together must finish within
 # BUDGET seconds, which stays below the test's CTest timeout, so that the clean-up always gets to run.
@@ -69,14 +72,16 @@ function(fail summary)
   set_property(GLOBAL APPEND_STRING PROPERTY failures "  ${summary}\n")
 endfunction()
 
-# The environment of every Wine process: our prefix and HOME, no display, code page 1252 for the ANSI texts,
-# no debug channels and no offer to install Mono or Gecko.
+# The environment of every Wine process: our prefix and HOME, no display, the scenario's locale (C.UTF-8, code
+# page 1252 for the ANSI texts, unless wine_locale chose another), no debug channels and no offer to install Mono
+# or Gecko.
+set(locale_env LC_ALL=C.UTF-8)
 macro(wine_command out)
   set(${out}
       "${CMAKE_COMMAND}" -E env
       --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=LANG --unset=LANGUAGE --unset=LC_CTYPE --unset=LC_MESSAGES
       "HOME=${home}" "WINEPREFIX=${prefix}" WINEARCH=win64 WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
-      LC_ALL=C.UTF-8)
+      ${locale_env})
 endmacro()
 
 # Runs one program in the prefix (ARGN: the program and its arguments, "<empty>" standing for an empty one); sets
@@ -117,6 +122,22 @@ function(elapsed_since start out)
     set(${out} "${whole}.${tenth} s" PARENT_SCOPE)
   endif()
 endfunction()
+
+# Compiles <locale>.UTF-8 into the scratch directory, so that nothing on the system changes; without the
+# locale sources the scenario is skipped (CTest recognises the SKIPPED line).
+macro(wine_locale locale)
+  file(MAKE_DIRECTORY "${scratch}/locale")
+  execute_process(COMMAND localedef -i ${locale} -f UTF-8 "${scratch}/locale/${locale}.UTF-8"
+                  RESULT_VARIABLE locale_rc OUTPUT_VARIABLE locale_out ERROR_VARIABLE locale_out TIMEOUT 60)
+  # localedef reports warnings with exit code 1 and still writes the locale.
+  if(NOT EXISTS "${scratch}/locale/${locale}.UTF-8/LC_CTYPE")
+    message("SKIPPED: the locale ${locale}.UTF-8 cannot be compiled (exit code ${locale_rc}); the Debian package "
+            "locales brings its sources\n${locale_out}")
+    set(scenario_skipped TRUE)
+    return()
+  endif()
+  set(locale_env "LOCPATH=${scratch}/locale" "LC_ALL=${locale}.UTF-8")
+endmacro()
 
 function(wine_helper scenario)
   get_property(stopped GLOBAL PROPERTY stopped)
@@ -248,4 +269,8 @@ if(NOT failures STREQUAL "")
   message("scenario ${scenario_name} failed after ${total}:\n${failures}")
   message(FATAL_ERROR "scenario ${scenario_name} failed")
 endif()
-message("scenario ${scenario_name} passed in ${total}")
+if(scenario_skipped)
+  message("scenario ${scenario_name} skipped")
+else()
+  message("scenario ${scenario_name} passed in ${total}")
+endif()
