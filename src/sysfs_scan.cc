@@ -924,10 +924,20 @@ class Scanner {
   }
 
   void ScanUsb() {
+    // Hubs before the devices behind them, so each device finds its hub.
+    std::vector<std::pair<std::string, std::string>> found;
     for (const std::string& name : tree_.List("bus/usb/devices")) {
       if (name.find(':') != std::string::npos) continue;
       const auto path = tree_.Resolve(Join("bus/usb/devices", name));
-      if (!path || byPath_.count(*path) != 0) continue;
+      if (path) found.emplace_back(*path, name);
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+      const auto depth = [](const std::string& s) { return std::count(s.begin(), s.end(), '/'); };
+      return depth(a.first) != depth(b.first) ? depth(a.first) < depth(b.first) : a.second < b.second;
+    });
+    for (const auto& [resolved, name] : found) {
+      const std::optional<std::string> path = resolved;
+      if (byPath_.count(*path) != 0) continue;
       const std::string vid = HexField(tree_.Attr(*path, "idVendor"), 4);
       const std::string pid = HexField(tree_.Attr(*path, "idProduct"), 4);
       if (vid.empty() || pid.empty()) continue;
@@ -1226,7 +1236,7 @@ class Scanner {
 
   void AddDisk(const std::string& path, const std::string& devName, bool loop, const std::string& backing) {
     const auto devicePath = tree_.Resolve(Join(path, "device"));
-    std::string vendor, product, rev, serial, driver, tail = "000000";
+    std::string vendor, product, rev, serial, driver, host, tail = "000000";
     bool cdrom = StartsWith(devName, "sr");
     int depth = 4;
     if (loop) {
@@ -1242,6 +1252,7 @@ class Scanner {
       unsigned h = 0, c = 0, t = 0, l = 0;
       if (std::sscanf(Base(*devicePath).c_str(), "%u:%u:%u:%u", &h, &c, &t, &l) == 4) {
         tail = Hex(c & 0xFF, 2) + Hex(t & 0xFF, 2) + Hex(l & 0xFF, 2);
+        host = "/host" + std::to_string(h);  // two ports of one controller are two SCSI buses
       }
       // ATA drives report "ATA" as their vendor; Windows takes the model's first word instead.
       if (vendor == "ATA") {
@@ -1279,17 +1290,19 @@ class Scanner {
     const bool usb = above && nodes_[*above].busType && *nodes_[*above].busType == kBusUsb;
     const std::string bus = usb ? "USBSTOR" : "SCSI";
     const std::string kind = cdrom ? "CdRom" : "Disk";
-    const std::string ven = HwPart(vendor).substr(0, 8);
-    const std::string prod = HwPart(product).substr(0, 16);
-    const std::string revision = HwPart(rev).substr(0, 4);
+    const std::string ven = HwPart(Trim(vendor.substr(0, 8)));
+    const std::string prod = HwPart(Trim(product.substr(0, 16)));
+    const std::string revision = HwPart(Trim(rev.substr(0, 4)));
 
     Node n;
     n.path = path;
     n.cls = cdrom ? &kCdrom : &kDisk;
-    std::string suffix = SuffixOf(depth, above ? nodes_[*above].path : Dir(path), tail);
+    std::string suffix = SuffixOf(depth, (above ? nodes_[*above].path : Dir(path)) + host, tail);
     if (usb) {
       // USB storage is named by the device's serial number and the unit's LUN, as Windows does.
-      const std::string usbSerial = IdPart(tree_.Attr(Dir(nodes_[*above].path), "serial"));
+      std::string usbDevice = nodes_[*above].path;
+      if (Base(usbDevice).find(':') != std::string::npos) usbDevice = Dir(usbDevice);  // an interface's device
+      const std::string usbSerial = IdPart(tree_.Attr(usbDevice, "serial"));
       unsigned h = 0, c = 0, t = 0, l = 0;
       if (devicePath) std::sscanf(Base(*devicePath).c_str(), "%u:%u:%u:%u", &h, &c, &t, &l);
       suffix = (usbSerial.empty() ? SuffixOf(7, nodes_[*above].path, "0") : usbSerial) + "&" + std::to_string(l);
@@ -1298,15 +1311,16 @@ class Scanner {
       suffix = SuffixOf(1, "loop", IdPart(devName));
       n.rootEnumerated = true;
     }
-    n.id = bus + "\\" + Upper(kind) + "&VEN_" + IdPart(vendor).substr(0, 8) + "&PROD_" + IdPart(product).substr(0, 16) +
-           (usb ? "&REV_" + IdPart(rev).substr(0, 4) : std::string()) + "\\" + suffix;
+    // Cut to the sizes of the inquiry data first, so no blank at the cut becomes a "_".
+    n.id = bus + "\\" + Upper(kind) + "&VEN_" + IdPart(vendor.substr(0, 8)) + "&PROD_" + IdPart(product.substr(0, 16)) +
+           (usb ? "&REV_" + IdPart(rev.substr(0, 4)) : std::string()) + "\\" + suffix;
     const std::string pv = Padded(ven, 8), pp = Padded(prod, 16), pr = Padded(revision, 4);
     n.hardwareIds = {bus + "\\" + kind + pv + pp + pr, bus + "\\" + kind + pv + pp, bus + "\\" + kind + pv,
                      bus + "\\" + pv + pp + pr.substr(0, 1), pv + pp + pr.substr(0, 1),
                      cdrom ? "GenCdRom" : "GenDisk"};
     n.compatibleIds = {bus + "\\" + kind, bus + "\\RAW"};
     n.desc = cdrom ? "CD-ROM Drive" : "Disk drive";
-    n.friendly = Trim(vendor + " " + product);
+    n.friendly = vendor == "NVMe" ? product : Trim(vendor + " " + product);
     if (loop) n.friendly = "Loop device (" + backing + ")";
     if (n.friendly.empty()) n.friendly = n.desc;
     n.manufacturer = cdrom ? "(Standard CD-ROM drives)" : "(Standard disk drives)";
@@ -1492,16 +1506,18 @@ class Scanner {
       const auto path = tree_.Resolve(Join("bus/acpi/devices", name));
       if (!path) continue;
       const std::string hid = IdPart(tree_.Attr(*path, "hid"));
-      if (hid.empty() || hid == "LNXSYBUS" || hid == "LNXCPU" || hid == "ACPI0007") continue;
       const auto status = ParseNumber(tree_.Attr(*path, "status"), 10);
       if (status && (*status & 1) == 0) continue;  // not present
       const auto physical = tree_.Resolve(Join(*path, "physical_node"));
       if (physical && byPath_.count(*physical) != 0) {
         // The firmware's side of a device listed already (a PCI function): its name is the BIOS name.
+        // Devices below it in the firmware's tree (a serial port below the LPC bridge) are its children.
         Node& n = nodes_[byPath_.at(*physical)];
         if (n.bios.empty()) n.bios = BiosName(tree_.Attr(*path, "path"));
+        byAcpi_.emplace(*path, byPath_.at(*physical));
         continue;
       }
+      if (hid.empty() || hid == "LNXSYBUS" || hid == "LNXCPU" || hid == "ACPI0007") continue;
       found.push_back({*path, hid, physical ? *physical : *path});
     }
     // Parents first, so each device finds the nearest ACPI device above it.
@@ -1756,7 +1772,8 @@ class Scanner {
   void ScanHwmon() {
     for (const std::string& name : tree_.List("class/hwmon")) {
       const auto path = tree_.Resolve(Join("class/hwmon", name));
-      if (!path || NodeAbove(*path)) continue;  // a sensor of a device listed already
+      // A sensor of a device listed already, or of a thermal zone, is not a device of its own.
+      if (!path || NodeAbove(*path) || StartsWith(*path, "devices/virtual/")) continue;
       const std::string chip = Printable(tree_.Attr(*path, "name"));
       if (chip.empty()) continue;
       Node n;
