@@ -1,6 +1,7 @@
 # The interface-class listing and the command line, in one prefix.
 
-# Wine's own devices only: the display adapter, the monitor and the HID keyboard and mouse, all active.
+# Wine's own devices only: the display adapter, the monitor and the HID keyboard and mouse, all active. (Run
+# headless, Wine brings no others; on a host whose input devices Wine can open, it would list those as well.)
 wine_helper(settle)
 wine_devlist(interface-wine.txt interface)
 
