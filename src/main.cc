@@ -1,5 +1,11 @@
 #include <iostream>
 
 #include "command_line.h"
+#include "sysfs_scan.h"
 
-int main(int argc, char** argv) { return devlist::RunCommandLine(argc, argv, std::cout); }
+int main(int argc, char** argv) {
+#ifndef _WIN32
+  devlist::InstallSysfsLoader("/sys");  // the machine's devices, read on the first listing
+#endif
+  return devlist::RunCommandLine(argc, argv, std::cout);
+}
