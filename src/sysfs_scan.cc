@@ -193,29 +193,21 @@ std::string Printable(std::string_view s) {
   return out;
 }
 
-// One part of an instance id: upper case, blanks as "_", and nothing but printable ASCII without "\".
-std::string IdPart(std::string_view s) {
+// One part of an id: blanks as "_", nothing but printable ASCII without "\\", "/" or ",", and capped.
+// Instance ids are upper case; hardware ids keep the case of their source.
+std::string IdText(std::string_view s, bool upper) {
   std::string out;
   for (char c : Trim(s.substr(0, kMaxIdPartBytes * 4))) {
     const auto u = static_cast<unsigned char>(c);
-    if (u == ' ') out.push_back('_');
-    else if (u < 0x21 || u > 0x7E || c == '\\' || c == '/' || c == ',') out.push_back('_');
-    else out.push_back(static_cast<char>(std::toupper(u)));
+    if (u < 0x21 || u > 0x7E || c == '\\' || c == '/' || c == ',') out.push_back('_');
+    else out.push_back(upper ? static_cast<char>(std::toupper(u)) : c);
     if (out.size() >= kMaxIdPartBytes) break;
   }
   return out;
 }
 
-// The same for hardware ids, which keep their letter case.
-std::string HwPart(std::string_view s) {
-  std::string out = IdPart(s);
-  std::string kept;
-  const std::string trimmed = Trim(s.substr(0, kMaxIdPartBytes * 4));
-  for (std::size_t i = 0; i < out.size() && i < trimmed.size(); ++i) {
-    kept.push_back(out[i] == std::toupper(static_cast<unsigned char>(trimmed[i])) ? trimmed[i] : out[i]);
-  }
-  return kept;
-}
+std::string IdPart(std::string_view s) { return IdText(s, true); }
+std::string HwPart(std::string_view s) { return IdText(s, false); }
 
 std::string Padded(const std::string& s, std::size_t width) {
   std::string out = s.substr(0, width);
@@ -936,7 +928,7 @@ class Scanner {
       return depth(a.first) != depth(b.first) ? depth(a.first) < depth(b.first) : a.second < b.second;
     });
     for (const auto& [resolved, name] : found) {
-      const std::optional<std::string> path = resolved;
+      const std::optional<std::string> path = resolved;  // as the other scans hold it
       if (byPath_.count(*path) != 0) continue;
       const std::string vid = HexField(tree_.Attr(*path, "idVendor"), 4);
       const std::string pid = HexField(tree_.Attr(*path, "idProduct"), 4);
@@ -1236,7 +1228,7 @@ class Scanner {
 
   void AddDisk(const std::string& path, const std::string& devName, bool loop, const std::string& backing) {
     const auto devicePath = tree_.Resolve(Join(path, "device"));
-    std::string vendor, product, rev, serial, driver, host, tail = "000000";
+    std::string vendor, product, rev, driver, host, tail = "000000";
     bool cdrom = StartsWith(devName, "sr");
     int depth = 4;
     if (loop) {
@@ -1265,7 +1257,6 @@ class Scanner {
       vendor = "NVMe";
       product = Printable(tree_.Attr(*devicePath, "model"));
       rev = Printable(tree_.Attr(*devicePath, "firmware_rev"));
-      serial = Printable(tree_.Attr(*devicePath, "serial"));
       const auto nsid = ParseNumber(tree_.Attr(path, "nsid"), 10);
       tail = Hex(nsid && *nsid > 0 ? (*nsid - 1) & 0xFFFFFF : 0, 6);
       depth = 5;
@@ -1274,12 +1265,10 @@ class Scanner {
     } else if (devicePath && StartsWith(Base(*devicePath), "virtio")) {
       vendor = "VirtIO";
       product = "Block Device";
-      serial = Printable(tree_.Attr(path, "serial"));
       driver = Driver(*devicePath);
     } else if (devicePath && StartsWith(Base(*devicePath), "mmc")) {
       vendor = Printable(tree_.Attr(*devicePath, "type"));
       product = Printable(tree_.Attr(*devicePath, "name"));
-      serial = Printable(tree_.Attr(*devicePath, "serial"));
       driver = Driver(*devicePath);
     } else {
       product = devName;
@@ -1465,7 +1454,6 @@ class Scanner {
           n.hardwareIds.push_back("*" + s);
         }
         hw = Upper(stems.front());
-        std::replace(hw.begin(), hw.end(), '\\', '_');
       } else {
         hw = "PROCESSOR";
         n.hardwareIds = {"ACPI\\Processor"};
