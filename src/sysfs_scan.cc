@@ -1750,7 +1750,9 @@ class Scanner {
       n.id = "IIO\\" + (sensor.empty() ? std::string("SENSOR") : IdPart(sensor)) + "\\" + IdPart(name.substr(10));
       n.hardwareIds = {"IIO\\" + HwPart(sensor.empty() ? "Sensor" : sensor)};
       n.desc = sensor.empty() ? kSensor.generic : sensor;
-      const std::string drv = Driver(*path);
+      // The driver is bound to the sensor's own device, of which the IIO device is a view.
+      std::string drv = Driver(*path);
+      if (drv.empty()) drv = Driver(Dir(*path));
       if (!drv.empty()) n.drivers.push_back(drv);
       AddItf(n, kItfSensor, "/dev/" + Printable(name));
       AddNode(std::move(n));

@@ -261,6 +261,14 @@ def laptop(root):
     t.dir(audio + "/sound/card0", id="PCH", number=0)
     t.link("class/sound/card0", audio + "/sound/card0")
     t.pci(r0, "0000:00:1f.4", 0x8086, 0xa0a3, 0x0c0500, 0x17aa, 0x22d8, 0x20, "i801_smbus")
+    # The ambient light sensor: a HID sensor behind the sensor hub, offered as an IIO device.
+    ish = t.pci(r0, "0000:00:12.0", 0x8086, 0xa0fc, 0x000000, 0x17aa, 0x22d8, 0x20, "intel_ish_ipc")
+    hub = t.hid(ish + "/{33AECD58-B679-4E54-9BD9-A04D34F0C226}", "0018:8087:0AC2.0005", "hid-sensor-hub")
+    t.hidraw(hub, 4)
+    als = t.dir(hub + "/HID-SENSOR-200041.5.auto")
+    t.driver(als, "platform", "hid_sensor_als")
+    iio = t.dir(als + "/iio:device0", name="als", dev="236:0")
+    t.link("bus/iio/devices/iio:device0", iio)
     bridge = t.pci(r0, "0000:00:1d.0", 0x8086, 0xa0b0, 0x060400, 0x17aa, 0x22d8, 0x20, "pcieport")
     nvme = t.pci(bridge, "0000:01:00.0", 0x144d, 0xa80a, 0x010802, 0x144d, 0xa801, 0, "nvme")
     ctrl = t.dir(nvme + "/nvme/nvme0", model="Samsung SSD 980 PRO 1TB", serial="S5GXNF0R123456",
@@ -384,6 +392,10 @@ def server(root):
         t.hidraw(h, i)
         t.input(h, 2 + i, "American Megatrends Inc. Virtual Keyboard and Mouse", kind,
                 phys="usb-0000:00:14.0-4/input%d" % i, vendor=0x046b, product=0xff10, event=2 + i)
+    ftdi = t.usb(usb1, "1-5", 0x0403, 0x6001, 0x0600, 0, 1, 3, "FT232R USB UART", "FTDI", "A10KZP4E")
+    fi = t.usb_interface(ftdi, "1-5:1.0", 0, 0xff, 0xff, 0xff, "ftdi_sio", "FT232R USB UART")
+    serial = t.dir(fi + "/ttyUSB0")
+    t.tty(serial, "ttyUSB0", None)
     t.pci(r0, "0000:00:1f.0", 0x8086, 0xa1c3, 0x060100, 0x15d9, 0x1b58, 9, numa=0)
     t.pci(r0, "0000:00:1f.4", 0x8086, 0xa1a3, 0x0c0500, 0x15d9, 0x1b58, 9, "i801_smbus", numa=0)
     rp = t.pci(r0, "0000:00:1c.0", 0x8086, 0xa190, 0x060400, 0x15d9, 0x1b58, 0xf9, "pcieport", numa=0)
