@@ -253,7 +253,6 @@ def laptop(root):
     t.pci(r0, "0000:00:04.0", 0x8086, 0x9a03, 0x118000, 0x17aa, 0x22d8, 1, "proc_thermal")
     wifi = t.pci(r0, "0000:00:14.3", 0x8086, 0xa0f0, 0x028000, 0x8086, 0x0244, 0x20, "iwlwifi")
     t.net(wifi, "wlp0s20f3", uevent="DEVTYPE=wlan\nINTERFACE=wlp0s20f3")
-    t.file("module/iwlwifi/version", "in-tree:")
     t.pci(r0, "0000:00:15.0", 0x8086, 0xa0e8, 0x0c8000, 0x17aa, 0x22d8, 0x20)
     xhci = t.pci(r0, "0000:00:14.0", 0x8086, 0xa0ed, 0x0c0330, 0x17aa, 0x22d8, 0x20, "xhci_hcd")
     t.pci(r0, "0000:00:1f.0", 0x8086, 0xa082, 0x060100, 0x17aa, 0x22d8, 0x20)
@@ -321,6 +320,7 @@ def laptop(root):
 
     t.dir("devices/platform/coretemp.0/hwmon/hwmon3", name="coretemp")
     t.link("class/hwmon/hwmon3", "devices/platform/coretemp.0/hwmon/hwmon3")
+    t.link("devices/platform/coretemp.0/hwmon/hwmon3/device", "devices/platform/coretemp.0")
     t.driver("devices/platform/coretemp.0", "platform", "coretemp")
     t.dir("devices/virtual/thermal/thermal_zone0/hwmon0", name="acpitz")
     t.link("class/hwmon/hwmon0", "devices/virtual/thermal/thermal_zone0/hwmon0")
@@ -441,6 +441,7 @@ def server(root):
     for n in (0, 1):
         h = t.dir("devices/platform/coretemp.%d/hwmon/hwmon%d" % (n, n), name="coretemp")
         t.link("class/hwmon/hwmon%d" % n, h)
+        t.link(h + "/device", "devices/platform/coretemp.%d" % n)
         t.driver("devices/platform/coretemp.%d" % n, "platform", "coretemp")
     with open(root + "/cpuinfo", "w") as f:
         for n in range(16):
