@@ -91,5 +91,16 @@ TEST_F(SysfsLiveTest, EveryPciFunctionAndNetworkInterfaceShowsUpOnce) {
   EXPECT_EQ(interfaces, netInterfaces);
 }
 
+TEST(SysfsLiveHwdb, TheSystemDatabaseNamesTheLinuxRootHub) {
+  const HwdbLookup hwdb = OpenSystemHwdb();
+  if (!hwdb) GTEST_SKIP() << "built without libudev, or no hardware database here";
+  // Every hardware database knows the vendor of the kernel's own root hubs.
+  const HwdbProperties found = hwdb("usb:v1D6Bp0002");
+  const auto vendor = found.find("ID_VENDOR_FROM_DATABASE");
+  ASSERT_NE(found.end(), vendor);
+  EXPECT_EQ("Linux Foundation", vendor->second);
+  EXPECT_TRUE(hwdb("nothing:that:matches").empty());
+}
+
 }  // namespace
 }  // namespace devlist
