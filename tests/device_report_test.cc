@@ -139,30 +139,12 @@ TEST(FindDevicePropertyKey, ByNameWithoutTheLabelEnd) {
   }
 }
 
-const char* const kDiskClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
 const char* const kDevice = "{a45c254e-df1c-4efd-8020-67d146a850e0}";
 const char* const kDevNode = "{4340a6c5-93fa-4706-972c-7b648008a5a7}";
 
-class BuildDeviceReportTest : public testing::DeviceModelTest {
+class BuildDeviceReportTest : public testing::OneDeviceTest {
  protected:
-  void SetUp() override {
-    DeviceModelTest::SetUp();
-    device_ = &model::AddDevice("SCSI\\DISK&VEN_TEST\\0", GuidFrom(kDiskClass));
-  }
-
-  std::string Report() {
-    const GUID classGuid = GuidFrom(kDiskClass);
-    const HDEVINFO set = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, DIGCF_PRESENT);
-    EXPECT_NE(INVALID_HANDLE_VALUE, set);
-    SP_DEVINFO_DATA element{};
-    element.cbSize = sizeof(SP_DEVINFO_DATA);
-    EXPECT_TRUE(SetupDiEnumDeviceInfo(set, 0, &element));
-    std::string report = BuildDeviceReport(set, &element);
-    SetupDiDestroyDeviceInfoList(set);
-    return report;
-  }
-
-  model::Device* device_ = nullptr;
+  std::string Report() { return ReadThroughSet(BuildDeviceReport); }
 };
 
 TEST_F(BuildDeviceReportTest, DeviceWithNoTextGivesAnEmptyReport) {

@@ -12,18 +12,10 @@
 namespace devlist {
 namespace {
 
-using testing::GuidFrom;
 using testing::KeyFrom;
 
-const char* const kClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
-
-class ReadDevicePropertyTest : public testing::DeviceModelTest {
+class ReadDevicePropertyTest : public testing::OneDeviceTest {
  protected:
-  void SetUp() override {
-    DeviceModelTest::SetUp();
-    device_ = &model::AddDevice("SCSI\\DISK&VEN_TEST\\0", GuidFrom(kClass));
-  }
-
   // Sets the property and counts the platform reads of it from now on.
   void Set(DEVPROPTYPE type, std::vector<BYTE> value) {
     model::SetProperty(*device_, key_, type, std::move(value));
@@ -39,18 +31,11 @@ class ReadDevicePropertyTest : public testing::DeviceModelTest {
 
   // The text of the property, read as the report reads it: through an opened set and its enumerated element.
   std::string Read() {
-    const GUID classGuid = GuidFrom(kClass);
-    const HDEVINFO set = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, DIGCF_PRESENT);
-    EXPECT_NE(INVALID_HANDLE_VALUE, set);
-    SP_DEVINFO_DATA element{};
-    element.cbSize = sizeof(SP_DEVINFO_DATA);
-    EXPECT_TRUE(SetupDiEnumDeviceInfo(set, 0, &element));
-    std::string text = ReadDeviceProperty(set, &element, key_);
-    SetupDiDestroyDeviceInfoList(set);
-    return text;
+    return ReadThroughSet([this](HDEVINFO set, SP_DEVINFO_DATA* element) {
+      return ReadDeviceProperty(set, element, key_);
+    });
   }
 
-  model::Device* device_ = nullptr;
   const DEVPROPKEY key_ = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 2);
   int reads_ = 0;
 };

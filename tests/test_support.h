@@ -31,4 +31,31 @@ class DeviceModelTest : public ::testing::Test {
   }
 };
 
+/// One present device of the disk drive class, read back the way the listers read a device: through a
+/// device information set opened for its class and the element that enumeration hands out.
+class OneDeviceTest : public DeviceModelTest {
+ protected:
+  void SetUp() override {
+    DeviceModelTest::SetUp();
+    device_ = &model::AddDevice("SCSI\\DISK&VEN_TEST\\0", GuidFrom(kDiskClass));
+  }
+
+  /// Calls `read(set, element)` for the device and returns its text; the set is destroyed afterwards.
+  template <typename F>
+  std::string ReadThroughSet(F read) {
+    const GUID classGuid = GuidFrom(kDiskClass);
+    const HDEVINFO set = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, DIGCF_PRESENT);
+    EXPECT_NE(INVALID_HANDLE_VALUE, set);
+    SP_DEVINFO_DATA element{};
+    element.cbSize = sizeof(SP_DEVINFO_DATA);
+    EXPECT_TRUE(SetupDiEnumDeviceInfo(set, 0, &element));
+    std::string text = read(set, &element);
+    SetupDiDestroyDeviceInfoList(set);
+    return text;
+  }
+
+  static constexpr const char* kDiskClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
+  model::Device* device_ = nullptr;
+};
+
 }  // namespace devlist::testing
