@@ -16,7 +16,6 @@
 namespace devlist {
 namespace {
 
-using testing::GuidFrom;
 using testing::KeyFrom;
 
 std::string KeyText(const DEVPROPKEY& key) { return GuidToText(key.fmtid) + " " + std::to_string(key.pid); }
