@@ -406,7 +406,6 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
 
 LPSTR PathFindFileNameA(LPCSTR path) {
   LPCSTR last = path;

@@ -147,22 +147,17 @@ inline constexpr DWORD ERROR_INVALID_DATA = 13;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
-inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_INVALID_USER_BUFFER = 0x6F8;
 inline constexpr DWORD ERROR_INVALID_CLASS = 0xE0000209;
 inline constexpr DWORD ERROR_NO_SUCH_DEVICE_INTERFACE = 0xE0000216;
 
-inline constexpr DWORD DIGCF_DEFAULT = 0x01;
 inline constexpr DWORD DIGCF_PRESENT = 0x02;
 inline constexpr DWORD DIGCF_ALLCLASSES = 0x04;
-inline constexpr DWORD DIGCF_PROFILE = 0x08;
 inline constexpr DWORD DIGCF_DEVICEINTERFACE = 0x10;
 
 inline constexpr DWORD SPINT_ACTIVE = 0x1;
-inline constexpr DWORD SPINT_DEFAULT = 0x2;
-inline constexpr DWORD SPINT_REMOVED = 0x4;
 
 inline constexpr CONFIGRET CR_SUCCESS = 0x00;
 inline constexpr CONFIGRET CR_INVALID_POINTER = 0x03;
@@ -229,7 +224,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD GetLastError();
-void SetLastError(DWORD error);
 
 // Shell path helpers.
 LPSTR PathFindFileNameA(LPCSTR path);
