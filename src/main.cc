@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "command_line.h"
+#ifndef _WIN32
 #include "sysfs_scan.h"
+#endif
 
 int main(int argc, char** argv) {
 #ifndef _WIN32
