@@ -1,11 +1,14 @@
 #include "command_line.h"
 
+#include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <string_view>
 #include <vector>
 
 #include "interface_classes.h"
 #include "interface_listing.h"
+#include "json_listing.h"
 #include "setup_classes.h"
 #include "setup_listing.h"
 #include "platform.h"
@@ -19,10 +22,28 @@ void RunInterfaceSweep(const RunOptions& options, std::ostream& out) {
   SweepInterfaceClasses(options.presentOnly, out);
 }
 
+// A JSON document ends its lines in "\n" alone on every platform: on Windows the standard output leaves the
+// C runtime's text mode, which would make each one CR LF. Other streams are the caller's.
+void UseBinaryOutput(std::ostream& out) {
+#ifdef _WIN32
+  if (&out != &std::cout) return;
+  std::cout.flush();
+  _setmode(_fileno(stdout), _O_BINARY);
+#else
+  (void)out;
+#endif
+}
+
 }  // namespace
 
 const RunActionTable& DefaultRunActions() {
   static const RunActionTable table{RunSetupSweep, RunSingleSetupClass, RunInterfaceSweep, RunSingleInterfaceClass};
+  return table;
+}
+
+const RunActionTable& JsonRunActions() {
+  static const RunActionTable table{RunJsonSetupSweep, RunJsonSetupSingle, RunJsonInterfaceSweep,
+                                    RunJsonInterfaceSingle};
   return table;
 }
 
@@ -38,6 +59,8 @@ std::optional<RunOptions> ScanArguments(int argc, const char* const* argv) {
       options.presentOnly = true;
     } else if (argument == "not-present") {
       options.presentOnly = false;
+    } else if (argument == "json") {
+      options.json = true;  // any number of times, anywhere; it only switches the output
     } else if (!argument.empty() && argument.front() == '{') {
       options.classGuid = std::string(argument);
     } else {
@@ -78,13 +101,15 @@ WideText WidenGuidArgument(const std::string& classGuid) {
   return WideText(buffer.data(), end);
 }
 
-int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table) {
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
+                   const RunActionTable& jsonTable) {
   const std::optional<RunOptions> options = ScanArguments(argc, argv);
   if (!options) {
     PrintUsage(out);
     return 0;
   }
-  ChooseRunAction(*options, table)(*options, out);
+  if (options->json) UseBinaryOutput(out);
+  ChooseRunAction(*options, options->json ? jsonTable : table)(*options, out);
   return 0;
 }
 

@@ -15,6 +15,7 @@ struct RunOptions {
   ListMode mode = ListMode::setup;
   bool presentOnly = true;                // PresenceFilter: true asks for present devices only
   std::optional<std::string> classGuid;  // the brace argument exactly as typed; none sweeps the catalogue
+  bool json = false;                      // the `json` keyword: the same listing as a JSON document
 };
 
 /// A run action writes its whole output to `out` (standard output in the tool).
@@ -31,6 +32,9 @@ struct RunActionTable {
 /// The tool's own table.
 const RunActionTable& DefaultRunActions();
 
+/// The tool's table for `json` runs.
+const RunActionTable& JsonRunActions();
+
 /// Scans argv[1..argc-1]. Returns the options, or none when an argument is unknown (the usage case).
 std::optional<RunOptions> ScanArguments(int argc, const char* const* argv);
 
@@ -46,8 +50,10 @@ void PrintUsage(std::ostream& out);
 /// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
 WideText WidenGuidArgument(const std::string& classGuid);
 
-/// The whole program: scan, then usage or one action of `table`. Always returns 0, the exit code.
+/// The whole program: scan, then usage or one action of `table` (of `jsonTable` when `json` was given).
+/// Always returns 0, the exit code.
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
-                   const RunActionTable& table = DefaultRunActions());
+                   const RunActionTable& table = DefaultRunActions(),
+                   const RunActionTable& jsonTable = JsonRunActions());
 
 }  // namespace devlist

@@ -1,6 +1,5 @@
 #include "device_report.h"
 
-#include <cstdint>
 #include <sstream>
 
 #include "devnode_status.h"
@@ -12,19 +11,13 @@ namespace {
 
 constexpr std::string_view kLabelEnd = " : ";
 
-// The status property comes back as the text of a UINT32; the decimal digits at its start are the word. Any
-// other text (empty, or an error text) reads as 0 and so yields no flag lines.
-std::uint32_t StatusWordFromText(const std::string& text) {
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    if (value > UINT32_MAX) return 0;  // not a UINT32 text; treat like any other unreadable status
-  }
-  return static_cast<std::uint32_t>(value);
-}
-
 }  // namespace
+
+std::string_view DevicePropertyName(const DevicePropertyRow& row) {
+  std::string_view label = row.label;
+  if (label.ends_with(kLabelEnd)) label.remove_suffix(kLabelEnd.size());
+  return label;
+}
 
 const DEVPROPKEY* FindDevicePropertyKey(std::string_view name) {
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
@@ -40,7 +33,8 @@ std::string BuildDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device) {
   std::ostringstream report;
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
     std::string text = ReadDeviceProperty(set, device, row.key);
-    if (row.kind == PropertyKind::devNodeStatus) text = DescribeDevNodeStatus(StatusWordFromText(text));
+    // The status comes as the text of a UINT32 and is shown as its flag names.
+    if (row.kind == PropertyKind::devNodeStatus) text = DescribeDevNodeStatus(DevNodeStatusFromText(text));
     if (text.empty()) continue;
     report << row.label << text << std::endl;
   }

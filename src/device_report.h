@@ -279,6 +279,9 @@ inline constexpr std::array<DevicePropertyRow, kDevicePropertyCount> DevicePrope
     {"DeviceContainer_InstallInProgress : ", {property_sets::kInstallDate, 9}},
 }};
 
+/// The row's name: its label without " : " ("Device_DeviceDesc", "NAME").
+std::string_view DevicePropertyName(const DevicePropertyRow& row);
+
 /// The key of the catalogue row whose name (its label without " : ", e.g. "Device_DeviceDesc" or "NAME") is
 /// `name`, or null when no row has that name.
 const DEVPROPKEY* FindDevicePropertyKey(std::string_view name);

@@ -1,6 +1,7 @@
 #include "interface_listing.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <type_traits>
@@ -27,12 +28,12 @@ std::string ReadDeviceId(DEVINST devInst) {
   return std::string(buffer.data());  // the extra byte stays zero, so the text is terminated
 }
 
-// Writes the block of one interface, or nothing when its detail cannot be read.
-void DescribeInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::ostream& body) {
+// The entry of one interface, or none when its detail cannot be read.
+std::optional<DeviceInterfaceEntry> ReadInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData) {
   DWORD requiredSize = 0;
   const BOOL sized = SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, nullptr, 0, &requiredSize, nullptr);
   const DWORD error = GetLastError();
-  if (sized || error != ERROR_INSUFFICIENT_BUFFER || requiredSize < 5) return;
+  if (sized || error != ERROR_INSUFFICIENT_BUFFER || requiredSize < 5) return std::nullopt;
 
   std::vector<BYTE> buffer(requiredSize, 0);
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
@@ -40,7 +41,9 @@ void DescribeInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, st
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
   SP_DEVINFO_DATA deviceData{};
   deviceData.cbSize = sizeof(SP_DEVINFO_DATA);
-  if (!SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, requiredSize, nullptr, &deviceData)) return;
+  if (!SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, requiredSize, nullptr, &deviceData)) {
+    return std::nullopt;
+  }
 
   // The path ends at its NUL, or at the end of the buffer should the platform leave none.
   const char* path = detail->DevicePath;
@@ -48,16 +51,27 @@ void DescribeInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, st
   std::size_t pathLength = 0;
   while (pathLength < room && path[pathLength] != '\0') ++pathLength;
 
-  body << "DeviceID: " << ReadDeviceId(deviceData.DevInst) << std::endl;
-  body << "Interface class: " << GuidToText(interfaceData.InterfaceClassGuid) << std::endl;
-  body << "Flags: " << interfaceData.Flags << std::endl;
-  body << "Setup class: " << GuidToText(deviceData.ClassGuid) << std::endl;
-  body << "Device path: " << std::string(path, pathLength) << std::endl;
+  DeviceInterfaceEntry entry;
+  entry.deviceId = ReadDeviceId(deviceData.DevInst);
+  entry.interfaceClass = interfaceData.InterfaceClassGuid;
+  entry.flags = interfaceData.Flags;
+  entry.setupClass = deviceData.ClassGuid;
+  entry.devicePath = std::string(path, pathLength);
+  return entry;
+}
+
+void DescribeInterface(const DeviceInterfaceEntry& entry, std::ostream& body) {
+  body << "DeviceID: " << entry.deviceId << std::endl;
+  body << "Interface class: " << GuidToText(entry.interfaceClass) << std::endl;
+  body << "Flags: " << entry.flags << std::endl;
+  body << "Setup class: " << GuidToText(entry.setupClass) << std::endl;
+  body << "Device path: " << entry.devicePath << std::endl;
   body << std::endl;
 }
 
-// The catalogue name of the first row with this GUID, compared as GUIDs; "interface" when none matches.
-std::string CatalogueClassName(const WideText& guidText) {
+}  // namespace
+
+std::string InterfaceClassName(const WideText& guidText) {
   GUID wanted{};
   if (IIDFromString(guidText.c_str(), &wanted) != S_OK) return "interface";
   for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
@@ -69,27 +83,29 @@ std::string CatalogueClassName(const WideText& guidText) {
   return "interface";
 }
 
-}  // namespace
+ListingOutcome VisitDeviceInterfaces(const WideText& classGuidText, bool presentOnly, const InterfaceVisitor& visit) {
+  GUID classGuid{};
+  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) return ListingOutcome::badGuid;
+  const DWORD flags = DIGCF_DEVICEINTERFACE | (presentOnly ? DIGCF_PRESENT : 0);
+  const HDEVINFO handle = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, flags);
+  if (handle == INVALID_HANDLE_VALUE) return ListingOutcome::cannotOpen;
+  const ScopedDeviceInfoSet set(handle);
+
+  SP_DEVICE_INTERFACE_DATA interfaceData{};
+  // The record's size on this target (32 on x64); the 32-bit size, 28, is refused there.
+  interfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+  for (DWORD index = 0; SetupDiEnumDeviceInterfaces(set.get(), nullptr, &classGuid, index, &interfaceData);
+       ++index) {
+    if (const std::optional<DeviceInterfaceEntry> entry = ReadInterface(set.get(), interfaceData)) visit(*entry);
+  }
+  return ListingOutcome::listed;
+}
 
 std::string ListDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly) {
   std::ostringstream body;
-  GUID classGuid{};
-  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) {
-    body << "Unable to convert to guid." << std::endl;
-  } else {
-    const DWORD flags = DIGCF_DEVICEINTERFACE | (presentOnly ? DIGCF_PRESENT : 0);
-    const HDEVINFO handle = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, flags);
-    if (handle == INVALID_HANDLE_VALUE) return std::string();
-    const ScopedDeviceInfoSet set(handle);
-
-    SP_DEVICE_INTERFACE_DATA interfaceData{};
-    // The record's size on this target (32 on x64); the 32-bit size, 28, is refused there.
-    interfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
-    for (DWORD index = 0; SetupDiEnumDeviceInterfaces(set.get(), nullptr, &classGuid, index, &interfaceData);
-         ++index) {
-      DescribeInterface(set.get(), interfaceData, body);
-    }
-  }
+  const ListingOutcome outcome = VisitDeviceInterfaces(
+      classGuidText, presentOnly, [&body](const DeviceInterfaceEntry& entry) { DescribeInterface(entry, body); });
+  if (outcome == ListingOutcome::badGuid) body << "Unable to convert to guid." << std::endl;
 
   const std::string bodyText = body.str();
   if (bodyText.empty()) return std::string();
@@ -102,7 +118,7 @@ std::string ListDeviceInterfaces(const std::string& className, const WideText& c
 void RunSingleInterfaceClass(const RunOptions& options, std::ostream& out) {
   const std::string& argument = options.classGuid.value_or(std::string());
   const WideText guidText = WidenGuidArgument(argument);
-  const std::string className = CatalogueClassName(guidText);
+  const std::string className = InterfaceClassName(guidText);
   const std::string text = ListDeviceInterfaces(className, guidText, options.presentOnly);
   if (text.empty()) {
     // A run always starts with a heading line, even when the class has nothing to show.

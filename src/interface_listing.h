@@ -1,13 +1,36 @@
 // The device interfaces of one interface class, and the single interface class run.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
 #include "command_line.h"
+#include "platform.h"
+#include "setup_listing.h"
 #include "text.h"
 
 namespace devlist {
+
+/// What the listing shows of one interface. The texts are 8-bit, in the ANSI code page, as the A functions
+/// hand them out; the device id is empty when it cannot be read.
+struct DeviceInterfaceEntry {
+  std::string deviceId;
+  GUID interfaceClass{};
+  DWORD flags = 0;
+  GUID setupClass{};
+  std::string devicePath;
+};
+
+using InterfaceVisitor = std::function<void(const DeviceInterfaceEntry& entry)>;
+
+/// Calls `visit` for every interface of the class under the filter whose detail can be read, in enumeration
+/// order. badGuid when the text does not parse, cannotOpen when the class cannot be opened: then nothing is
+/// visited.
+ListingOutcome VisitDeviceInterfaces(const WideText& classGuidText, bool presentOnly, const InterfaceVisitor& visit);
+
+/// The catalogue name of the first row with this GUID, compared as GUIDs; "interface" when none matches.
+std::string InterfaceClassName(const WideText& guidText);
 
 /// A heading line naming the class, then five labelled lines and an empty line per interface. Empty when the
 /// class cannot be opened or has no interface under the filter; "Unable to convert to guid." after the

@@ -21,6 +21,9 @@
 #include <objbase.h>
 #include <setupapi.h>
 #include <shlwapi.h>
+// The C runtime's stream modes: standard output is switched to binary for the JSON document.
+#include <fcntl.h>
+#include <io.h>
 
 // objbase.h defines `interface` as `struct` for COM declarations; we declare none, and the word is ours.
 #undef interface

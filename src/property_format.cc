@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "text.h"
 
@@ -47,20 +48,14 @@ WideText TakeWideString(const BYTE* value, std::size_t unitCount, std::size_t& a
 }
 
 std::string StringText(const BYTE* value, std::size_t size) {
-  std::size_t at = 0;
-  const WideText text = TakeWideString(value, size / sizeof(WCHAR), at);
-  return UnicodeToAnsi(text.c_str());
+  return UnicodeToAnsi(WideStringOf(value, size).c_str());
 }
 
-// Elements joined by a newline and a tab; the list ends at its first empty string or at the end of the value.
+// Elements joined by a newline and a tab.
 std::string StringListText(const BYTE* value, std::size_t size) {
-  const std::size_t unitCount = size / sizeof(WCHAR);
   std::ostringstream text;
-  std::size_t at = 0;
   bool first = true;
-  while (at < unitCount) {
-    const WideText element = TakeWideString(value, unitCount, at);
-    if (element.empty()) break;
+  for (const WideText& element : WideStringListOf(value, size)) {
     if (!first) text << std::endl << '\t';
     text << UnicodeToAnsi(element.c_str());
     first = false;
@@ -163,6 +158,23 @@ std::string FormatPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE
 
 std::string FormatPropertyValue(const std::vector<BYTE>& value, DEVPROPTYPE type) {
   return FormatPropertyValue(value.data(), value.size(), type);
+}
+
+WideText WideStringOf(const BYTE* value, std::size_t size) {
+  std::size_t at = 0;
+  return TakeWideString(value, size / sizeof(WCHAR), at);
+}
+
+std::vector<WideText> WideStringListOf(const BYTE* value, std::size_t size) {
+  const std::size_t unitCount = size / sizeof(WCHAR);
+  std::vector<WideText> elements;
+  std::size_t at = 0;
+  while (at < unitCount) {
+    WideText element = TakeWideString(value, unitCount, at);
+    if (element.empty()) break;
+    elements.push_back(std::move(element));
+  }
+  return elements;
 }
 
 }  // namespace devlist

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "text.h"
 
 namespace devlist {
 
@@ -15,5 +16,11 @@ namespace devlist {
 /// value shorter than its type needs. Never reads past the bytes given.
 std::string FormatPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type);
 std::string FormatPropertyValue(const std::vector<BYTE>& value, DEVPROPTYPE type);
+
+/// The 16-bit string a STRING value holds: up to its NUL, or to the end of the value when none comes.
+WideText WideStringOf(const BYTE* value, std::size_t size);
+
+/// The elements a STRING_LIST value holds: up to its first empty string or to the end of the value.
+std::vector<WideText> WideStringListOf(const BYTE* value, std::size_t size);
 
 }  // namespace devlist

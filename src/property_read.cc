@@ -18,26 +18,44 @@ constexpr DWORD kFirstReadSize = 256;
 
 }  // namespace
 
-std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
-  std::vector<BYTE> value(kFirstReadSize, 0);
+RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
+  RawDeviceProperty property;
+  property.value.assign(kFirstReadSize, 0);
   DEVPROPTYPE type = kNoPropertyType;
   DWORD requiredSize = 0;
-  if (!SetupDiGetDevicePropertyW(set, device, &key, &type, value.data(), kFirstReadSize, &requiredSize, 0)) {
+  if (!SetupDiGetDevicePropertyW(set, device, &key, &type, property.value.data(), kFirstReadSize, &requiredSize,
+                                 0)) {
     const DWORD error = GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER) {
       // Windows and Wine write DEVPROP_TYPE_EMPTY into the type when the device lacks the property; taking
       // that at its word would print "empty" for every absent key. A failed read delivers no type.
-      return FormatPropertyValue(value, kNoPropertyType);
+      property.type = kNoPropertyType;
+      return property;
     }
     // Longer than the first buffer: read again into exactly the size the platform asked for. A value that
     // grew in between fails this read too, and we do not chase it.
-    value.assign(requiredSize, 0);
-    if (!SetupDiGetDevicePropertyW(set, device, &key, &type, value.data(), requiredSize, &requiredSize, 0)) {
-      const DWORD secondError = GetLastError();
-      return "Error retrieving property: " + std::to_string(secondError);
+    property.value.assign(requiredSize, 0);
+    if (!SetupDiGetDevicePropertyW(set, device, &key, &type, property.value.data(), requiredSize, &requiredSize,
+                                   0)) {
+      property.error = GetLastError();
+      property.type = kNoPropertyType;
+      return property;
     }
   }
-  return FormatPropertyValue(value, type);
+  property.type = type;
+  // Text is rendered from the whole zero-filled buffer, as it always was; `size` serves what needs the
+  // exact length.
+  property.size = requiredSize < property.value.size() ? requiredSize : property.value.size();
+  return property;
+}
+
+std::string DevicePropertyText(const RawDeviceProperty& property) {
+  if (property.error != 0) return "Error retrieving property: " + std::to_string(property.error);
+  return FormatPropertyValue(property.value, property.type);
+}
+
+std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
+  return DevicePropertyText(ReadRawDeviceProperty(set, device, key));
 }
 
 }  // namespace devlist

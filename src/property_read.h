@@ -2,10 +2,28 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform.h"
 
 namespace devlist {
+
+/// A property's value as the platform handed it out. `type` is 0xFFFFFFFF (a code with no text) when the
+/// device lacks the property or the first read failed; `error` is the code of a failed sized second read,
+/// 0 when there was none. `value` may hold zero bytes past the `size` bytes the platform said it wrote.
+struct RawDeviceProperty {
+  std::vector<BYTE> value;
+  std::size_t size = 0;
+  DEVPROPTYPE type = 0xFFFFFFFF;
+  DWORD error = 0;
+};
+
+/// One read of the property (at most one sized re-read); see RawDeviceProperty for what a failure leaves.
+RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key);
+
+/// The text of a value read: FormatPropertyValue of it, or "Error retrieving property: <code>" when the sized
+/// second read failed.
+std::string DevicePropertyText(const RawDeviceProperty& property);
 
 /// The property's value as text (see FormatPropertyValue). Empty when the device does not have the property
 /// or its value has no text; "Error retrieving property: <code>" when the sized second read fails.

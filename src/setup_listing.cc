@@ -20,28 +20,33 @@ using ScopedDeviceInfoSet = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, Dev
 
 }  // namespace
 
-std::string ListSetupClassDevices(const WideText& classGuidText, bool presentOnly) {
-  std::ostringstream listing;
+ListingOutcome VisitSetupClassDevices(const WideText& classGuidText, bool presentOnly, const DeviceVisitor& visit) {
   GUID classGuid{};
-  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) {
-    listing << "Unable to convert to guid." << std::endl;
-    return listing.str();
-  }
+  if (IIDFromString(classGuidText.c_str(), &classGuid) != S_OK) return ListingOutcome::badGuid;
   // Without DIGCF_PRESENT the set holds every installed device of the class, connected or not.
   const HDEVINFO opened = SetupDiGetClassDevsA(&classGuid, nullptr, nullptr, presentOnly ? DIGCF_PRESENT : 0);
-  if (opened == INVALID_HANDLE_VALUE) {
-    listing << "Unable to retrieve device info." << std::endl;
-    return listing.str();
-  }
+  if (opened == INVALID_HANDLE_VALUE) return ListingOutcome::cannotOpen;
   const ScopedDeviceInfoSet set(opened);
 
   SP_DEVINFO_DATA device{};
   // The record's size on this target (32 on x64): a wrong size leaves the record unfilled.
   device.cbSize = sizeof(SP_DEVINFO_DATA);
   // Any failure ends the walk, the normal end (no more items) and every other one alike.
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device); ++index) {
-    listing << std::endl << BuildDeviceReport(set.get(), &device) << std::endl;
-  }
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &device); ++index) visit(set.get(), &device);
+  return ListingOutcome::listed;
+}
+
+const char* SetupListingFailureText(ListingOutcome outcome) {
+  return outcome == ListingOutcome::badGuid ? "Unable to convert to guid." : "Unable to retrieve device info.";
+}
+
+std::string ListSetupClassDevices(const WideText& classGuidText, bool presentOnly) {
+  std::ostringstream listing;
+  const ListingOutcome outcome =
+      VisitSetupClassDevices(classGuidText, presentOnly, [&listing](HDEVINFO set, SP_DEVINFO_DATA* device) {
+        listing << std::endl << BuildDeviceReport(set, device) << std::endl;
+      });
+  if (outcome != ListingOutcome::listed) listing << SetupListingFailureText(outcome) << std::endl;
   return listing.str();
 }
 

@@ -21,6 +21,46 @@ std::string UnicodeToAnsi(const WCHAR* text) {
   return std::string(buffer.data(), end);
 }
 
+std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text) {
+  std::string utf8;
+  utf8.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = static_cast<char16_t>(text[i]);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00u);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // half of a pair whose other half is missing
+    }
+    if (c < 0x80) {
+      utf8.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return utf8;
+}
+
+WideText AnsiToUnicode(const std::string& text) {
+  if (text.empty()) return WideText();
+  const int length = static_cast<int>(text.size());
+  const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (units <= 0) return WideText();
+  std::vector<WCHAR> buffer(static_cast<std::size_t>(units), 0);
+  if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, buffer.data(), units) != units) return WideText();
+  return WideText(buffer.data(), buffer.size());
+}
+
 std::string GuidToText(const GUID& guid) {
   char buffer[128];
   std::snprintf(buffer, sizeof buffer, "{%08x-%04x-%04x-%04x-%02x%02x%02x%02x%02x%02x}",

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform.h"
 
@@ -14,6 +15,14 @@ using WideText = std::basic_string<WCHAR>;
 /// would not fit in the text's length plus 128 bytes, or cannot be converted) returns
 /// "Error converting from unicode.".
 std::string UnicodeToAnsi(const WCHAR* text);
+
+/// 16-bit text as UTF-8, straight from the code units, whatever the ANSI code page: pairs of surrogates join
+/// into one character, and a surrogate without its partner becomes U+FFFD. Never fails.
+std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text);
+
+/// 8-bit text in the ANSI code page (as the A functions hand it out) as 16-bit text; empty when it cannot be
+/// converted.
+WideText AnsiToUnicode(const std::string& text);
 
 /// The 38-character braced form of a GUID, lower-case hexadecimal, every group zero-padded.
 std::string GuidToText(const GUID& guid);

@@ -59,6 +59,9 @@ TEST(ScanArguments, UnknownArgumentsStopTheScan) {
       {"setup "}, {"interface", "x"}, {"setup", "{4d36e96b-e325-11ce-bfc1-08002be10318}", "extra"},
       // The scan stops at the first unknown argument, whatever follows.
       {"bogus", "interface"},
+      // Only the lower-case word is the keyword.
+      {"JSON"}, {"Json"}, {"-json"}, {"--json"}, {"/json"}, {"json "}, {"jsonl"}, {"json", "--json"},
+      {"json", "bogus"}, {"bogus", "json"},
   };
   for (const auto& args : cases) {
     std::string row;
@@ -92,6 +95,67 @@ TEST(RunCommandLine, DispatchesOneActionAndNothingAroundIt) {
     argv.insert(argv.begin(), "devlist");
     std::ostringstream out;
     EXPECT_EQ(0, RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, kMarkers));
+    EXPECT_EQ(c.output, out.str()) << c.output;
+  }
+}
+
+// `json` may stand anywhere, any number of times, among every combination of the other keywords: it switches
+// the output and changes nothing else the scan settles.
+TEST(ScanArguments, JsonInEveryPosition) {
+  const std::vector<std::vector<const char*>> others = {
+      {}, {"setup"}, {"interface"}, {"present"}, {"not-present"}, {"{x}"}, {"interface", "not-present", "{x}"},
+      {"{x}", "setup", "present"}, {"not-present", "interface", "setup", "{y}", "{x}"},
+  };
+  for (const auto& args : others) {
+    const std::optional<RunOptions> plain = Scan(args);
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_FALSE(plain->json);
+    for (std::size_t at = 0; at <= args.size(); ++at) {
+      for (int times = 1; times <= 2; ++times) {
+        std::vector<const char*> withJson = args;
+        for (int t = 0; t < times; ++t) withJson.insert(withJson.begin() + static_cast<std::ptrdiff_t>(at), "json");
+        std::string row;
+        for (const char* a : withJson) row += std::string(a) + " ";
+        const std::optional<RunOptions> options = Scan(withJson);
+        ASSERT_TRUE(options.has_value()) << row;
+        EXPECT_TRUE(options->json) << row;
+        EXPECT_EQ(plain->mode, options->mode) << row;
+        EXPECT_EQ(plain->presentOnly, options->presentOnly) << row;
+        EXPECT_EQ(plain->classGuid, options->classGuid) << row;
+      }
+    }
+  }
+  // Apart as well as side by side.
+  const std::optional<RunOptions> apart = Scan({"json", "interface", "json", "{x}", "json"});
+  ASSERT_TRUE(apart.has_value());
+  EXPECT_TRUE(apart->json);
+  EXPECT_EQ(ListMode::interface, apart->mode);
+}
+
+TEST(RunCommandLine, JsonChoosesFromTheJsonTable) {
+  const RunActionTable json{[](const RunOptions&, std::ostream& out) { Mark("jsonSetupSweep", out); },
+                            [](const RunOptions&, std::ostream& out) { Mark("jsonSetupSingle", out); },
+                            [](const RunOptions&, std::ostream& out) { Mark("jsonInterfaceSweep", out); },
+                            [](const RunOptions&, std::ostream& out) { Mark("jsonInterfaceSingle", out); }};
+  const struct {
+    std::vector<const char*> args;
+    const char* output;
+  } cases[] = {
+      {{"json"}, "jsonSetupSweep"},
+      {{"not-present", "json"}, "jsonSetupSweep"},
+      {{"json", "{x}", "json"}, "jsonSetupSingle"},
+      {{"interface", "json"}, "jsonInterfaceSweep"},
+      {{"{x}", "json", "interface"}, "jsonInterfaceSingle"},
+      {{"interface"}, "interfaceSweep"},
+      // An unknown word still prints the usage line, json or not.
+      {{"json", "JSON"}, "\ndevlist_tests setup|interface|present|not-present|{guid}\n"},
+      {{"--json"}, "\ndevlist_tests setup|interface|present|not-present|{guid}\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> argv = c.args;
+    argv.insert(argv.begin(), "devlist");
+    std::ostringstream out;
+    EXPECT_EQ(0, RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, kMarkers, json));
     EXPECT_EQ(c.output, out.str()) << c.output;
   }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace devlist {
 namespace {
@@ -36,6 +38,27 @@ TEST(DescribeDevNodeStatus, AllBitsInAscendingOrder) {
       "\n        DN_NEEDS_LOCKING\n        DN_ARM_WAKEUP\n        DN_APM_ENUMERATOR\n        DN_APM_DRIVER"
       "\n        DN_SILENT_INSTALL\n        DN_NO_SHOW_IN_DM\n        DN_BOOT_LOG_PROB",
       DescribeDevNodeStatus(0xFFFFFFFFu));
+}
+
+TEST(DevNodeStatusFlags, NamesOfTheSetBitsInAscendingOrder) {
+  EXPECT_TRUE(DevNodeStatusFlags(0).empty());
+  const std::vector<std::string> expected = {"DN_DRIVER_LOADED", "DN_STARTED", "DN_DISABLEABLE", "DN_NT_ENUMERATOR",
+                                             "DN_NT_DRIVER"};
+  const std::vector<const char*> names = DevNodeStatusFlags(25174026u);
+  EXPECT_EQ(expected, std::vector<std::string>(names.begin(), names.end()));
+  EXPECT_EQ(32u, DevNodeStatusFlags(0xFFFFFFFFu).size());
+  EXPECT_STREQ("DN_NOT_FIRST_TIMEE", DevNodeStatusFlags(0x80000u).at(0));
+}
+
+TEST(DevNodeStatusFromText, LeadingDigitsOfAUint32) {
+  const struct {
+    const char* text;
+    std::uint32_t status;
+  } cases[] = {
+      {"", 0}, {"25174026", 25174026u}, {"4294967295", 0xFFFFFFFFu}, {"4294967296", 0},
+      {"Error retrieving property: 13", 0}, {"10 apples", 10}, {"-1", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.status, DevNodeStatusFromText(c.text)) << c.text;
 }
 
 }  // namespace

@@ -60,5 +60,39 @@ TEST(UnicodeToAnsi, UnpairedSurrogateBecomesQuestionMark) {
   EXPECT_EQ("\xf0\x9f\x98\x80", UnicodeToAnsi(pair));
 }
 
+// Straight from the code units, never through the code page: every character survives, and a surrogate
+// without its partner becomes U+FFFD (EF BF BD), wherever it stands.
+TEST(Utf16ToUtf8, EncodesEveryCodeUnitSequence) {
+  const struct {
+    std::u16string text;
+    const char* utf8;
+  } cases[] = {
+      {u"", ""},
+      {u"ASCII", "ASCII"},
+      {u"M\u00fcller", "M\xc3\xbcller"},                             // two bytes
+      {u"\u4e2d\u65e5", "\xe4\xb8\xad\xe6\x97\xa5"},               // three bytes
+      {u"\U0001F600", "\xf0\x9f\x98\x80"},                           // a pair: four bytes
+      {u"\u007f\u0080\u07ff\u0800\uffff", "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf"},  // the edges
+      {std::u16string{u'a', char16_t(0xD800), u'b'}, "a\xef\xbf\xbd" "b"},  // high half alone
+      {std::u16string{char16_t(0xDC00), u'x'}, "\xef\xbf\xbdx"},           // low half alone
+      {std::u16string{char16_t(0xD83D)}, "\xef\xbf\xbd"},                 // high half at the end
+      {std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "\xef\xbf\xbd\xf0\x9f\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    const WideText text(c.text.begin(), c.text.end());
+    EXPECT_EQ(c.utf8, Utf16ToUtf8(text)) << c.utf8;
+  }
+  // A NUL is a character like any other: the view's end is the text's end.
+  EXPECT_EQ(std::string("a\0b", 3), Utf16ToUtf8(WideText(TEXT16("a\0b"), 3)));
+  // 300 characters: no limit of the code page conversion applies.
+  EXPECT_EQ(600u, Utf16ToUtf8(WideText(300, WCHAR(0x00e9))).size());
+}
+
+TEST(AnsiToUnicode, WidensTheCodePageText) {
+  EXPECT_EQ(WideText(), AnsiToUnicode(""));
+  EXPECT_EQ(WideText(TEXT16("PCI\\VEN_1AF4")), AnsiToUnicode("PCI\\VEN_1AF4"));
+  EXPECT_EQ(WideText(TEXT16("\u00e9")), AnsiToUnicode("\xc3\xa9"));  // the Linux code page is UTF-8
+}
+
 }  // namespace
 }  // namespace devlist

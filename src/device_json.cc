@@ -1,0 +1,35 @@
+#include "device_json.h"
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "device_report.h"
+#include "devnode_status.h"
+#include "property_json.h"
+#include "property_read.h"
+
+namespace devlist {
+
+nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
+  nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+  for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
+    const RawDeviceProperty property = ReadRawDeviceProperty(set, device, row.key);
+    // The text decides which properties appear, so that the document shows exactly the report's lines.
+    const std::string text = DevicePropertyText(property);
+    const std::string name(DevicePropertyName(row));
+    if (row.kind == PropertyKind::devNodeStatus) {
+      const std::uint32_t status = DevNodeStatusFromText(text);
+      if (status != 0) properties[name] = DevNodeStatusJson(status);
+      continue;
+    }
+    if (text.empty()) continue;
+    properties[name] = PropertyValueJson(property, text);
+  }
+  nlohmann::ordered_json instanceId = nullptr;
+  const auto found = properties.find("Device_InstanceId");
+  if (found != properties.end() && found->is_string()) instanceId = *found;
+  return nlohmann::ordered_json{{"instanceId", std::move(instanceId)}, {"properties", std::move(properties)}};
+}
+
+}  // namespace devlist
