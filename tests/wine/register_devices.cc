@@ -464,12 +464,32 @@ void RegisterDoubleByteTexts(HDEVINFO set) {
       .Set(Key(kDeviceSet, 14), DEVPROP_TYPE_STRING, Utf16(u"Test \u65e5\u672c"));
 }
 
+// Texts whose JSON must be the same UTF-8 in every code page: letters outside ASCII (some in 1252, some only in
+// 932, some in neither), a surrogate without its partner, and values over 300 characters, in a class of its own.
+void RegisterJsonTexts(HDEVINFO set) {
+  const GUID jsonClass = {0x6a3f1c2e, 0x7b4d, 0x4e5f, {0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x07}};
+  std::u16string lone = u"half ";
+  lone.push_back(char16_t(0xD800));
+  lone += u" pair";
+  std::u16string longText;
+  for (int i = 0; i < 32; ++i) longText += u"M\u00fcller-\u65e5";  // 32 x 10 = 320 characters
+  Device(set, "ROOT\\DEVLIST_JSON\\0000", jsonClass)
+      .Set(Key(kNameSet, 10), DEVPROP_TYPE_STRING, Utf16(u"Caf\u00e9 \u65e5\u672c \u0101 \U0001F600"))
+      .Set(Key(kDeviceSet, 2), DEVPROP_TYPE_STRING, Utf16(lone))
+      .Set(Key(kDeviceSet, 3), DEVPROP_TYPE_STRING_LIST, Utf16List({u"JSON\\\u00c9T\u00c9", lone, longText}))
+      .Set(Key(kDeviceSet, 13), DEVPROP_TYPE_STRING, Utf16(longText))
+      .Set(Key(kDeviceSet, 14), DEVPROP_TYPE_STRING, Utf16(std::u16string(310, u'x')))
+      .Set(Key(kNodeSet, 2), DEVPROP_TYPE_UINT32, Scalar<std::uint32_t>(0x0A))
+      .Set(Key(kNodeSet, 3), DEVPROP_TYPE_UINT32, Scalar<std::uint32_t>(0));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string scenario = argc == 2 ? argv[1] : "";
-  if (scenario != "settle" && scenario != "interfaces" && scenario != "properties" && scenario != "dbcs") {
-    std::fprintf(stderr, "usage: register_devices settle|interfaces|properties|dbcs\n");
+  if (scenario != "settle" && scenario != "interfaces" && scenario != "properties" && scenario != "dbcs" &&
+      scenario != "json") {
+    std::fprintf(stderr, "usage: register_devices settle|interfaces|properties|dbcs|json\n");
     return 2;
   }
   try {
@@ -480,6 +500,7 @@ int main(int argc, char** argv) {
     if (scenario == "interfaces") RegisterInterfaces(set.get());
     if (scenario == "properties") RegisterProperties(set.get());
     if (scenario == "dbcs") RegisterDoubleByteTexts(set.get());
+    if (scenario == "json") RegisterJsonTexts(set.get());
   } catch (const Failure& failure) {
     std::fprintf(stderr, "register_devices %s: %s\n", scenario.c_str(), failure.what());
     return 1;

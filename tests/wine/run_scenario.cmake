@@ -11,6 +11,8 @@
 #   wine_devlist(<golden> [arguments...])           devlist.exe, stdout compared with expected/<golden>;
 #                                                   the argument <empty> stands for an empty argument
 #   wine_devlist_as(<exe name> <golden> [arguments...])   the same through a copy of devlist.exe named so
+#   wine_agree(<code page> [arguments...])         devlist.exe with and without json: tests/json/agree.py checks
+#                                                   that the document says what the text says (needs -DAGREE)
 #   wine_locale(<locale>)                           first of all: run Wine in <locale>.UTF-8 (ja_JP gives code
 #                                                   page 932), compiled into the scratch directory; when the
 #                                                   locale sources are missing the scenario is skipped
@@ -236,6 +238,35 @@ function(wine_devlist_as exe_name golden)
     file(COPY_FILE "${DEVLIST}" "${copy}")
   endif()
   run_devlist("${copy}" "${golden}" ${ARGN})
+endfunction()
+
+function(wine_agree codepage)
+  set(description "agree ${codepage}")
+  foreach(argument IN LISTS ARGN)
+    string(APPEND description " ${argument}")
+  endforeach()
+  get_property(stopped GLOBAL PROPERTY stopped)
+  if(stopped)
+    set_property(GLOBAL APPEND PROPERTY skipped "${description}")
+    return()
+  endif()
+  find_program(PYTHON3 python3)
+  if(NOT PYTHON3 OR NOT DEFINED AGREE)
+    fail("${description}: python3 or -DAGREE missing")
+    return()
+  endif()
+  step_time(left)
+  wine_command(env)
+  now_ms(t0)
+  execute_process(COMMAND "${PYTHON3}" "${AGREE}" --codepage ${codepage} ${env} "${WINE}" "${DEVLIST}" -- ${ARGN}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT ${left})
+  elapsed_since(${t0} took)
+  if(NOT rc STREQUAL "0")
+    fail("${description} (${took}): ${rc}" "\n${out}${err}")
+    return()
+  endif()
+  string(STRIP "${out}" out)
+  message("ok   ${description} (${took}): ${out}")
 endfunction()
 
 # ---- the prefix -----------------------------------------------------------------------------------------------
