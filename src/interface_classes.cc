@@ -1,7 +1,7 @@
 #include "interface_classes.h"
 
 #include <ostream>
-#include <sstream>
+#include <string>
 
 #include "interface_listing.h"
 
@@ -161,17 +161,16 @@ const InterfaceClassGroup InterfaceClassCatalogue[kInterfaceClassGroupCount] = {
 };
 
 void SweepInterfaceClasses(bool presentOnly, std::ostream& out) {
-  std::ostringstream accumulator;
+  std::string text;
   for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
     for (const InterfaceClassRow& row : group.rows) {
-      accumulator << ListDeviceInterfaces(row.className, row.guidText, presentOnly);
+      text += ListDeviceInterfaces(row.className, row.guidText, presentOnly);
     }
     // A group is held until its last class is listed, then written at once, or not at all.
-    const std::string text = accumulator.str();
     if (text.empty()) continue;
     out << group.heading << std::endl;
     out << text << std::endl;
-    accumulator.str(std::string());
+    text.clear();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,18 +13,51 @@
 
 namespace devlist::model {
 
+struct Property;
+
+/// The bytes of one property value. They live in the model's value store, side by side with the other values
+/// of the device, and never change: assigning gives the property new bytes, so a copy of a property keeps the
+/// bytes it had.
+class PropertyValue {
+ public:
+  PropertyValue();
+  std::size_t size() const;
+  bool empty() const { return size() == 0; }
+  const BYTE* data() const { return data_; }
+  const BYTE* begin() const { return data_; }
+  const BYTE* end() const { return data_ + size(); }
+  BYTE operator[](std::size_t i) const { return data_[i]; }
+  /// Gives the property these bytes (a test hook may do this between two reads).
+  PropertyValue& operator=(const std::vector<BYTE>& bytes);
+
+ private:
+  friend struct PropertyValueAccess;  // the model's own code, which stores the bytes
+  const BYTE* data_;  // just after the value's 4-byte length in the store
+};
+
+/// Test hook of one property, run before every read of it. It may change the property (a value that grows
+/// between two reads); a nonzero result makes that read fail with this error code. The hooks live in a side
+/// table of the model, so a property without one costs nothing for it.
+class ReadHook {
+ public:
+  using Function = std::function<DWORD(Property&)>;
+  /// Sets (or, with an empty function, removes) the hook. It belongs to this property where it stands: a copy
+  /// of the property has none.
+  ReadHook& operator=(Function hook);
+  explicit operator bool() const;
+  DWORD operator()(Property& property) const;
+};
+
 /// A typed property exactly as the platform would store it: a type code and raw bytes.
 struct Property {
   DEVPROPKEY key{};
   DEVPROPTYPE type = DEVPROP_TYPE_EMPTY;
-  std::vector<BYTE> value;
-  /// Test hook, run before every read of this property. It may change the property (a value that grows
-  /// between two reads); a nonzero result makes that read fail with this error code.
-  std::function<DWORD(Property&)> beforeRead;
+  PropertyValue value;
+  [[no_unique_address]] ReadHook beforeRead;
 };
 
 struct Device {
-  std::string instanceId;
+  std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
   GUID setupClass{};
   bool present = true;
   std::vector<Property> properties;
@@ -52,13 +86,20 @@ Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool pr
 Device* FindDevice(const std::string& instanceId);
 
 /// Sets (adds or replaces) a property of a device.
-void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, std::vector<BYTE> value);
+void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const std::vector<BYTE>& value);
+void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const BYTE* value, std::size_t size);
 /// Helpers that encode common property values the way the platform stores them.
 void SetStringProperty(Device& device, const DEVPROPKEY& key, const std::u16string& text);
 void SetStringListProperty(Device& device, const DEVPROPKEY& key, const std::vector<std::u16string>& items);
 void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
+
+/// Makes `fill` run once, just before the platform first reads a property of this device, so that work only
+/// the property report needs (a hardware database lookup, say) is put off until then, and never done for a
+/// run that reads no property (an interface listing). `fill` may set properties of the device; it replaces a
+/// fill set before and not yet run.
+void DeferProperties(Device& device, std::function<void(Device&)> fill);
 
 /// Adds an interface of an existing device; false (and nothing added) when no device has that instance id.
 bool AddInterface(const Interface& interface);
@@ -75,6 +116,15 @@ std::size_t OpenSetCount();
 /// Read access for the platform implementation.
 const std::deque<Device>& Devices();
 const std::deque<Interface>& Interfaces();
+/// The device at this index of Devices(), for a property read (it runs the device's deferred fill first);
+/// null when there is none.
+Device* DeviceForPropertyRead(std::size_t index);
+/// The index in Devices() of the device with this instance id (case-insensitive), or none.
+std::optional<std::size_t> DeviceIndex(const std::string& instanceId);
+/// The index in Devices() of the device that owns the interface at this index of Interfaces().
+std::size_t InterfaceOwner(std::size_t interfaceIndex);
+/// Counts the calls of Clear, so a set can tell that indices it remembered may have changed meaning.
+std::size_t Generation();
 bool ClassFails(const GUID& classGuid);
 void RunLoaderOnce();
 void NoteSetOpened();

@@ -23,11 +23,34 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
+// Where the last SetupDiEnumDeviceInterfaces of a set stopped, so that the usual walk (member 0, 1, 2, ...
+// under one filter) resumes there instead of counting again from the start.
+struct InterfaceWalk {
+  bool valid = false;
+  std::size_t generation = 0;  // of the model when it was taken
+  GUID interfaceClass{};
+  bool forDevice = false;
+  ULONG_PTR device = 0;
+  DWORD member = 0;       // the member index returned last...
+  std::size_t position = 0;  // ...and where it stands in the set's interfaces
+};
+
 // A device information set: a snapshot of which devices (and, for interface sets, which interfaces) it
-// holds, as indices into the model.
+// holds, as model indices plus one (the values of Reserved), in enumeration order, with a bitmap of each
+// for membership tests.
 struct DeviceInfoSet {
   std::vector<std::size_t> devices;
   std::vector<std::size_t> interfaces;
+  std::vector<bool> hasDevice;  // by model index
+  std::vector<bool> hasInterface;
+  InterfaceWalk walk;
+
+  bool HoldsDevice(ULONG_PTR reserved) const {
+    return reserved != 0 && reserved <= hasDevice.size() && hasDevice[reserved - 1];
+  }
+  bool HoldsInterface(ULONG_PTR reserved) const {
+    return reserved != 0 && reserved <= hasInterface.size() && hasInterface[reserved - 1];
+  }
 };
 
 std::set<DeviceInfoSet*>& LiveSets() {
@@ -45,16 +68,6 @@ const devlist::model::Device* DeviceAt(std::size_t handle) {
   const auto& devices = devlist::model::Devices();
   if (handle == 0 || handle > devices.size()) return nullptr;
   return &devices[handle - 1];
-}
-
-std::size_t IndexOfDevice(const std::string& instanceId) {
-  const devlist::model::Device* device = devlist::model::FindDevice(instanceId);
-  if (device == nullptr) return 0;
-  const auto& devices = devlist::model::Devices();
-  for (std::size_t i = 0; i < devices.size(); ++i) {
-    if (&devices[i] == device) return i + 1;
-  }
-  return 0;
 }
 
 bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
@@ -102,18 +115,23 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND pare
 
   auto set = std::make_unique<DeviceInfoSet>();
   const auto& devices = devlist::model::Devices();
+  set->hasDevice.assign(devices.size(), false);
   if ((flags & DIGCF_DEVICEINTERFACE) != 0) {
     const auto& interfaces = devlist::model::Interfaces();
+    set->hasInterface.assign(interfaces.size(), false);
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
       const auto& itf = interfaces[i];
       if (!allClasses && !(itf.interfaceClass == *classGuid)) continue;
-      const std::size_t owner = IndexOfDevice(itf.deviceInstanceId);
-      if (owner == 0 || !matchesEnumerator(devices[owner - 1].instanceId)) continue;
+      const std::size_t owner = devlist::model::InterfaceOwner(i);
+      const auto& device = devices[owner];
+      if (!matchesEnumerator(device.instanceId)) continue;
       // Present means the device is there and its interface is enabled, as Windows reports it.
-      if (presentOnly && (!devices[owner - 1].present || (itf.flags & SPINT_ACTIVE) == 0)) continue;
+      if (presentOnly && (!device.present || (itf.flags & SPINT_ACTIVE) == 0)) continue;
       set->interfaces.push_back(i + 1);
-      if (std::find(set->devices.begin(), set->devices.end(), owner) == set->devices.end()) {
-        set->devices.push_back(owner);
+      set->hasInterface[i] = true;
+      if (!set->hasDevice[owner]) {
+        set->devices.push_back(owner + 1);
+        set->hasDevice[owner] = true;
       }
     }
   } else {
@@ -123,6 +141,7 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND pare
       if (presentOnly && !device.present) continue;
       if (!matchesEnumerator(device.instanceId)) continue;
       set->devices.push_back(i + 1);
+      set->hasDevice[i] = true;
     }
   }
   DeviceInfoSet* raw = set.release();
@@ -154,13 +173,26 @@ BOOL SetupDiEnumDeviceInterfaces(HDEVINFO handle, PSP_DEVINFO_DATA deviceInfoDat
   if (interfaceClassGuid == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
   const auto& interfaces = devlist::model::Interfaces();
+  const bool forDevice = deviceInfoData != nullptr;
+  const ULONG_PTR device = forDevice ? deviceInfoData->Reserved : 0;
+  // Members are counted among the interfaces that pass the filter, skipping those the model no longer has.
+  // Resuming from the last answer under the same filter and model gives the count a restart would give.
+  InterfaceWalk& walk = set->walk;
+  std::size_t position = 0;
   DWORD seen = 0;
-  for (const std::size_t index : set->interfaces) {
+  if (walk.valid && walk.generation == devlist::model::Generation() && walk.interfaceClass == *interfaceClassGuid &&
+      walk.forDevice == forDevice && walk.device == device && walk.member <= memberIndex) {
+    position = walk.position;
+    seen = walk.member;
+  }
+  for (; position < set->interfaces.size(); ++position) {
+    const std::size_t index = set->interfaces[position];
     if (index == 0 || index > interfaces.size()) continue;
     const auto& itf = interfaces[index - 1];
     if (!(itf.interfaceClass == *interfaceClassGuid)) continue;
-    if (deviceInfoData != nullptr && IndexOfDevice(itf.deviceInstanceId) != deviceInfoData->Reserved) continue;
+    if (forDevice && devlist::model::InterfaceOwner(index - 1) + 1 != device) continue;
     if (seen++ != memberIndex) continue;
+    walk = {true, devlist::model::Generation(), *interfaceClassGuid, forDevice, device, memberIndex, position};
     data->InterfaceClassGuid = itf.interfaceClass;
     data->Flags = itf.flags;
     data->Reserved = index;
@@ -178,10 +210,7 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE_INTERFACE_DATA
   if (data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return Fail(ERROR_INVALID_PARAMETER);
   const auto& interfaces = devlist::model::Interfaces();
   const std::size_t index = data->Reserved;
-  if (index == 0 || index > interfaces.size() ||
-      std::find(set->interfaces.begin(), set->interfaces.end(), index) == set->interfaces.end()) {
-    return Fail(ERROR_INVALID_PARAMETER);
-  }
+  if (index == 0 || index > interfaces.size() || !set->HoldsInterface(index)) return Fail(ERROR_INVALID_PARAMETER);
   const auto& itf = interfaces[index - 1];
   if (detail == nullptr && itf.sizingError != ERROR_SUCCESS) return Fail(itf.sizingError);
   if (detail != nullptr && itf.fillingError != ERROR_SUCCESS) return Fail(itf.fillingError);
@@ -199,7 +228,7 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE_INTERFACE_DATA
   if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(detail->DevicePath, itf.devicePath.c_str(), itf.devicePath.size() + 1);
   if (deviceInfoData != nullptr) {
-    const std::size_t owner = IndexOfDevice(itf.deviceInstanceId);
+    const std::size_t owner = devlist::model::InterfaceOwner(index - 1) + 1;
     const devlist::model::Device* device = DeviceAt(owner);
     if (device == nullptr) return Fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
     deviceInfoData->ClassGuid = device->setupClass;
@@ -219,13 +248,9 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
   if (key == nullptr || type == nullptr) return Fail(ERROR_INVALID_DATA);
   if (buffer == nullptr && bufferSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);
   if (flags != 0) return Fail(ERROR_INVALID_FLAGS);
-  if (std::find(set->devices.begin(), set->devices.end(), data->Reserved) == set->devices.end()) {
-    return Fail(ERROR_INVALID_PARAMETER);
-  }
-  const devlist::model::Device* known = DeviceAt(data->Reserved);
-  if (known == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  // The mutable device, because a test hook on a property may change it.
-  devlist::model::Device* device = devlist::model::FindDevice(known->instanceId);
+  if (!set->HoldsDevice(data->Reserved)) return Fail(ERROR_INVALID_PARAMETER);
+  // The mutable device, because its deferred fill or a test hook on a property may change it.
+  devlist::model::Device* device = devlist::model::DeviceForPropertyRead(data->Reserved - 1);
   if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   for (devlist::model::Property& p : device->properties) {
     if (!SameKey(p.key, *key)) continue;
