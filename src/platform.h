@@ -169,6 +169,18 @@ inline constexpr CONFIGRET CR_INVALID_DEVNODE = 0x05;
 inline constexpr CONFIGRET CR_NO_SUCH_DEVNODE = 0x0D;
 inline constexpr CONFIGRET CR_BUFFER_SMALL = 0x1A;
 
+// Device node status flags and problem codes that our device model reports (cfg.h on Windows).
+inline constexpr ULONG DN_ROOT_ENUMERATED = 0x00000001;
+inline constexpr ULONG DN_DRIVER_LOADED = 0x00000002;
+inline constexpr ULONG DN_STARTED = 0x00000008;
+inline constexpr ULONG DN_HAS_PROBLEM = 0x00000400;
+inline constexpr ULONG DN_DISABLEABLE = 0x00002000;
+inline constexpr ULONG DN_REMOVABLE = 0x00004000;
+inline constexpr ULONG DN_NT_ENUMERATOR = 0x00800000;
+inline constexpr ULONG DN_NT_DRIVER = 0x01000000;
+inline constexpr ULONG CM_PROB_DISABLED = 0x00000016;
+inline constexpr ULONG CM_PROB_FAILED_INSTALL = 0x0000001C;
+
 inline constexpr DEVPROPTYPE DEVPROP_TYPEMOD_ARRAY = 0x1000;
 inline constexpr DEVPROPTYPE DEVPROP_TYPEMOD_LIST = 0x2000;
 inline constexpr DEVPROPTYPE DEVPROP_TYPE_EMPTY = 0x00;

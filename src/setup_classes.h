@@ -4,6 +4,9 @@
 #include <array>
 #include <cstddef>
 #include <iosfwd>
+#include <string_view>
+
+#include "guid_literal.h"
 
 namespace devlist {
 
@@ -66,6 +69,16 @@ inline constexpr std::array<SetupClassRow, kSetupClassCount> SetupClassCatalogue
     {"Biometric Device", "{53D29EF7-377C-4D14-864B-EB3A85769359}"},
     {"Camera", "{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}"},
 }};
+
+/// The GUID of a catalogued setup class by its display name ("Disk Drives"), for use at compile time: a name
+/// the catalogue lacks does not compile.
+constexpr GUID SetupClassGuid(std::string_view displayName) {
+  for (const SetupClassRow& row : SetupClassCatalogue) {
+    if (displayName == row.displayName) return GuidFromBracedText(row.guidText);
+  }
+  NameNotInCatalogue();
+  return {};
+}
 
 /// For every catalogue class whose listing is not empty, in catalogue order: the line
 /// "*** <display name> <guid text>", the listing, and one more line end. Nothing for the others.
