@@ -3,15 +3,11 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <string>
 
-namespace devlist {
+#include "hardware_database.h"
 
-/// The hardware database's answer for one modalias: ID_VENDOR_FROM_DATABASE, ID_MODEL_FROM_DATABASE, ...
-using HwdbProperties = std::map<std::string, std::string>;
-/// Looks a modalias up in a hardware database; an empty result when nothing matches.
-using HwdbLookup = std::function<HwdbProperties(const std::string& modalias)>;
+namespace devlist {
 
 struct SysfsScanOptions {
   /// A file in the form of /proc/cpuinfo, for processor names; empty reads none.
@@ -23,15 +19,12 @@ struct SysfsScanOptions {
   std::function<void(const std::string& path)> beforeRead;
 };
 
-/// The system's hardware database through libudev; an empty function when the build has no libudev or the
-/// database cannot be opened (names then come from sysfs).
-HwdbLookup OpenSystemHwdb();
-
 /// Adds to the device model every device found under `root` (a sysfs tree: `/sys` on the live machine).
 /// Only reads, only inside `root`; what is missing or unreadable is left out without a message.
 void ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
 
-/// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database.
+/// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database
+/// (opened on the first name looked up).
 void InstallSysfsLoader(std::string root);
 /// The same with options of the caller's.
 void InstallSysfsLoader(std::string root, SysfsScanOptions options);

@@ -1,0 +1,149 @@
+#include "device_graph.h"
+
+#include "sysfs_text.h"
+
+namespace devlist::sysfs {
+namespace {
+
+constexpr int kMaxParentDepth = 64;
+
+}  // namespace
+
+NodeId DeviceGraph::Add(Node node) {
+  std::string candidate = node.id;
+  for (int n = 1; !usedIds_.insert(Upper(candidate)).second; ++n) candidate = node.id + "&" + std::to_string(n);
+  node.id = std::move(candidate);
+  nodes_.push_back(std::move(node));
+  parents_.emplace_back();
+  children_.emplace_back();
+  const NodeId id = nodes_.size() - 1;
+  Alias(nodes_[id].path, id);
+  return id;
+}
+
+void DeviceGraph::Alias(const std::string& path, NodeId id) {
+  if (!path.empty()) byPath_.emplace(path, id);
+}
+
+std::optional<NodeId> DeviceGraph::At(const std::string& path) const {
+  const auto it = byPath_.find(path);
+  if (it == byPath_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<NodeId> DeviceGraph::AtOrAbove(std::string path) const {
+  for (int depth = 0; !path.empty() && depth < 4 * kMaxParentDepth; ++depth) {
+    if (const auto found = At(path)) return found;
+    path = Dir(path);
+  }
+  return std::nullopt;
+}
+
+std::optional<NodeId> DeviceGraph::Above(const std::string& path) const { return AtOrAbove(Dir(path)); }
+
+std::optional<NodeId> DeviceGraph::FirstAcpiDeviceOf(const ClassInfo& cls) const {
+  for (NodeId id = 0; id < nodes_.size(); ++id) {
+    if (nodes_[id].cls == &cls && StartsWith(nodes_[id].id, "ACPI\\")) return id;
+  }
+  return std::nullopt;
+}
+
+void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {
+  for (const NodeInterface& i : node.interfaces) {
+    if (i.guid == guid && i.path == path) return;
+  }
+  node.interfaces.push_back({guid, path});
+}
+
+void DeviceGraph::AddInterface(NodeId id, const GUID& guid, const std::string& path) {
+  AddInterfaceTo(mutable_node(id), guid, path);
+}
+
+void DeviceGraph::AttachNetworkInterface(NodeId id, const std::string& itfPath, const std::string& name) {
+  AddInterface(id, kItfNet, itfPath);
+  mutable_node(id).names.push_back(name);
+}
+
+void DeviceGraph::AttachSerialPort(NodeId id, const std::string& devicePath, const std::string& name) {
+  AddInterface(id, kItfComport, devicePath);
+  Node& n = mutable_node(id);
+  n.names.push_back(name);
+  if (n.cls == &kUsbDevice || n.cls == &kUsb) n.cls = &kPorts;
+}
+
+void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
+  AddInterface(id, kItfBthPort, itfPath);
+  Node& n = mutable_node(id);
+  if (n.cls == &kUsbDevice) n.cls = &kBluetooth;
+}
+
+void DeviceGraph::AttachVideoCapture(NodeId id, const std::string& devicePath) {
+  AddInterface(id, kItfVideo, devicePath);
+  if (nodes_[id].cls == &kImage) AddInterface(id, kItfImage, devicePath);
+}
+
+void DeviceGraph::AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
+                                      const std::string& model) {
+  AddInterface(id, kItfBattery, itfPath);
+  Node& n = mutable_node(id);
+  if (!maker.empty()) n.manufacturer = maker;
+  if (!model.empty()) n.model = model;
+}
+
+void DeviceGraph::AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName) {
+  Node& n = mutable_node(id);
+  if (n.bios.empty()) n.bios = biosName;
+  RegisterAcpiNode(acpiPath, id);
+}
+
+void DeviceGraph::LinkParents() {
+  for (NodeId i = 0; i < nodes_.size(); ++i) {
+    const Node& n = nodes_[i];
+    std::optional<NodeId> parent;
+    if (!n.parentAcpiPath.empty()) {
+      for (std::string up = Dir(n.parentAcpiPath); !up.empty() && !parent; up = Dir(up)) {
+        const auto it = byAcpi_.find(up);
+        if (it != byAcpi_.end()) parent = it->second;
+      }
+    } else if (n.parentIsAcpiRoot) {
+      parent = acpiRoot_;
+    } else {
+      parent = Above(n.path);
+    }
+    if (parent && *parent != i) parents_[i] = parent;
+  }
+  for (NodeId i = 0; i < nodes_.size(); ++i) {
+    std::optional<NodeId> p = parents_[i];
+    for (int depth = 0; p; ++depth) {
+      if (*p == i || depth > kMaxParentDepth) {
+        parents_[i].reset();
+        break;
+      }
+      p = parents_[*p];
+    }
+  }
+  for (NodeId i = 0; i < nodes_.size(); ++i) {
+    if (parents_[i]) children_[*parents_[i]].push_back(i);
+  }
+}
+
+GUID DeviceGraph::ContainerOf(NodeId id) const {
+  std::optional<NodeId> p = id;
+  for (int depth = 0; p && depth <= kMaxParentDepth; ++depth) {
+    if (nodes_[*p].container) return *nodes_[*p].container;
+    p = parents_[*p];
+  }
+  return kLocalMachineContainer;
+}
+
+void DeviceGraph::ReleaseDetails(NodeId id) {
+  Node& n = nodes_[id];
+  Node kept;
+  kept.id = std::move(n.id);
+  kept.container = n.container;
+  kept.cls = n.cls;
+  kept.drivers = std::move(n.drivers);  // a child's driver stack names its parent's function driver
+  n = std::move(kept);
+}
+
+}  // namespace devlist::sysfs

@@ -1,0 +1,116 @@
+// The devices a scan finds, before they go into the device model: nodes with their place in sysfs, found by
+// path, with unique instance ids and parents. What one scan does to a device another scan created goes
+// through the named operations below, never through the other scan's fields.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device_classes.h"
+#include "platform.h"
+
+namespace devlist::sysfs {
+
+struct NodeInterface {
+  GUID guid;
+  std::string path;
+};
+
+struct Node {
+  std::string path;  // its place in the tree, relative to the root; devices below it are its children
+  std::string id;
+  const ClassInfo* cls = &kSystem;
+  std::string parentAcpiPath;  // ACPI devices: the parent is the nearest ACPI device above this
+  bool parentIsAcpiRoot = false;
+
+  std::string desc, manufacturer, friendly, busDesc, model, firmware, bios, locationInfo, driverVersion;
+  std::vector<std::string> drivers;  // the stack from the top: the function driver first
+  std::string busDriver;             // the driver below the stack, when the parent does not provide one
+  std::vector<std::string> hardwareIds, compatibleIds, locationPaths;
+  std::optional<GUID> busType, container;
+  std::optional<DWORD> legacyBus, busNumber, address, numa;
+  bool driverExpected = false, rootEnumerated = false, removable = false, disabled = false;
+  std::vector<NodeInterface> interfaces;
+  std::vector<std::string> names;  // network interfaces and ports, shown in the friendly name
+};
+
+/// Adds an interface to a node being built, once.
+void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path);
+
+using NodeId = std::size_t;
+
+class DeviceGraph {
+ public:
+  /// Adds a node under an id no other node has ("&1", "&2", ... appended when taken) and finds it by its
+  /// path from now on.
+  NodeId Add(Node node);
+  /// The id the next Add returns, for aliases made before the node is complete.
+  NodeId NextId() const { return nodes_.size(); }
+  /// Makes `path` (an interface of a USB device, an ACPI companion) find node `id` too.
+  void Alias(const std::string& path, NodeId id);
+
+  std::size_t size() const { return nodes_.size(); }
+  const Node& node(NodeId id) const { return nodes_[id]; }
+  std::optional<NodeId> parent(NodeId id) const { return parents_[id]; }
+  const std::vector<NodeId>& children(NodeId id) const { return children_[id]; }
+
+  /// The node at exactly `path`; the node at it or the nearest above it; the nearest strictly above it.
+  std::optional<NodeId> At(const std::string& path) const;
+  std::optional<NodeId> AtOrAbove(std::string path) const;
+  std::optional<NodeId> Above(const std::string& path) const;
+  /// The first ACPI device of a class (the keyboard controller's own device, for a PS/2 keyboard).
+  std::optional<NodeId> FirstAcpiDeviceOf(const ClassInfo& cls) const;
+
+  // What a scan does to a device it did not create.
+  void AddInterface(NodeId id, const GUID& guid, const std::string& path);
+  /// A network interface of a physical device: its interface, and its name in the friendly name.
+  void AttachNetworkInterface(NodeId id, const std::string& itfPath, const std::string& name);
+  /// A serial port on a device: its interface and name; a USB device that is nothing else becomes a port.
+  void AttachSerialPort(NodeId id, const std::string& devicePath, const std::string& name);
+  /// A Bluetooth radio on a device: its interface; a USB device that is nothing else becomes a radio.
+  void AttachBluetoothRadio(NodeId id, const std::string& itfPath);
+  /// A camera's video node: its video interface, and its image interface on an imaging device.
+  void AttachVideoCapture(NodeId id, const std::string& devicePath);
+  /// A battery's power supply: its interface, and the maker and model it reports.
+  void AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
+                           const std::string& model);
+  /// The firmware's (ACPI) view of a device: its BIOS name unless it has one, and the device stands for
+  /// that ACPI node when ACPI devices below look for their parent.
+  void AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName);
+
+  /// An ACPI device node, found by its ACPI path when the devices below it look for their parent.
+  void RegisterAcpiNode(const std::string& acpiPath, NodeId id) { byAcpi_.emplace(acpiPath, id); }
+  void SetAcpiRoot(NodeId id) { acpiRoot_ = id; }
+
+  /// Inputs that a device has claimed already, so the input scan does not list them again.
+  void MarkInputHandled(const std::string& inputPath) { handledInputs_.insert(inputPath); }
+  bool InputHandled(const std::string& inputPath) const { return handledInputs_.count(inputPath) != 0; }
+
+  /// Sets every node's parent (by sysfs path, or ACPI path, or the ACPI root) and its children; a chain
+  /// that comes back to where it started is cut there. Called once, when every scan is done.
+  void LinkParents();
+
+  /// The container of a node: its own, the nearest of its ancestors', else the local machine's.
+  GUID ContainerOf(NodeId id) const;
+
+  /// Frees what a node holds once it is in the model; its id, parent and container stay for the others.
+  void ReleaseDetails(NodeId id);
+
+ private:
+  Node& mutable_node(NodeId id) { return nodes_[id]; }
+
+  std::vector<Node> nodes_;
+  std::vector<std::optional<NodeId>> parents_;
+  std::vector<std::vector<NodeId>> children_;
+  std::map<std::string, NodeId> byPath_;
+  std::map<std::string, NodeId> byAcpi_;
+  std::set<std::string> usedIds_;
+  std::set<std::string> handledInputs_;
+  std::optional<NodeId> acpiRoot_;
+};
+
+}  // namespace devlist::sysfs

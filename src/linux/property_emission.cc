@@ -1,0 +1,152 @@
+#include "property_emission.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device_model.h"
+#include "device_property_keys.h"
+#include "sysfs_text.h"
+#include "text.h"
+
+namespace devlist::sysfs {
+namespace {
+
+void SetString(model::Device& d, const DEVPROPKEY& key, const std::string& value) {
+  if (value.empty()) return;
+  model::SetStringProperty(d, key, model::Utf8ToUtf16(Printable(value)));
+}
+
+void SetList(model::Device& d, const DEVPROPKEY& key, const std::vector<std::string>& items) {
+  std::vector<std::u16string> wide;
+  for (const std::string& item : items) {
+    if (!item.empty()) wide.push_back(model::Utf8ToUtf16(Printable(item)));
+  }
+  if (!wide.empty()) model::SetStringListProperty(d, key, wide);
+}
+
+// The name shown: the friendly name, or the description with the interface and port names it carries.
+std::string FriendlyName(const Node& n) {
+  if (!n.friendly.empty() || n.names.empty()) return n.friendly;
+  std::string joined;
+  for (const std::string& name : n.names) joined += (joined.empty() ? "" : ", ") + name;
+  return n.desc + " (" + joined + ")";
+}
+
+struct Status {
+  DWORD flags = DN_NT_ENUMERATOR;
+  std::optional<DWORD> problem;
+};
+
+Status StatusOf(const Node& n, bool hasDriver, bool failed) {
+  Status s;
+  if (n.disabled) {
+    s.flags |= DN_HAS_PROBLEM;
+    s.problem = CM_PROB_DISABLED;
+  } else if (failed) {
+    s.flags |= DN_HAS_PROBLEM | DN_NT_DRIVER;
+    s.problem = CM_PROB_FAILED_INSTALL;
+  } else if (hasDriver) {
+    s.flags |= DN_DRIVER_LOADED | DN_STARTED | DN_DISABLEABLE | DN_NT_DRIVER;
+  } else {
+    s.flags |= DN_STARTED;
+  }
+  if (n.rootEnumerated) s.flags |= DN_ROOT_ENUMERATED;
+  if (n.removable) s.flags |= DN_REMOVABLE;
+  return s;
+}
+
+// The driver stack from the top, ending in the bus driver below (the parent's function driver by default).
+std::vector<std::string> DriverStack(const DeviceGraph& graph, NodeId id) {
+  const Node& n = graph.node(id);
+  std::vector<std::string> stack;
+  for (const std::string& drv : n.drivers) stack.push_back("\\Driver\\" + drv);
+  std::string below = n.busDriver;
+  const std::optional<NodeId> parent = graph.parent(id);
+  if (below.empty() && parent && !graph.node(*parent).drivers.empty()) below = graph.node(*parent).drivers.front();
+  if (!stack.empty() && !below.empty() && stack.back() != "\\Driver\\" + below) stack.push_back("\\Driver\\" + below);
+  return stack;
+}
+
+void EmitRelations(model::Device& d, const DeviceGraph& graph, NodeId id) {
+  const std::optional<NodeId> parent = graph.parent(id);
+  if (parent) SetString(d, DEVPKEY_Device_Parent, graph.node(*parent).id);
+  std::vector<std::string> kids;
+  for (NodeId c : graph.children(id)) kids.push_back(graph.node(c).id);
+  SetList(d, DEVPKEY_Device_Children, kids);
+  if (parent) {
+    std::vector<std::string> siblings;
+    for (NodeId s : graph.children(*parent)) {
+      if (s != id) siblings.push_back(graph.node(s).id);
+    }
+    SetList(d, DEVPKEY_Device_Siblings, siblings);
+  }
+}
+
+void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigned>& driverIndex) {
+  const Node& n = graph.node(id);
+  model::Device& d = model::AddDevice(n.id, n.cls->guid, true);
+  const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
+  const bool failed = !hasDriver && n.driverExpected;
+  const std::string friendly = FriendlyName(n);
+  SetString(d, DEVPKEY_NAME, friendly.empty() ? n.desc : friendly);
+  SetString(d, DEVPKEY_Device_DeviceDesc, n.desc);
+  SetList(d, DEVPKEY_Device_HardwareIds, n.hardwareIds);
+  SetList(d, DEVPKEY_Device_CompatibleIds, n.compatibleIds);
+  if (!n.drivers.empty()) SetString(d, DEVPKEY_Device_Service, n.drivers.front());
+  SetString(d, DEVPKEY_Device_Class, n.cls->name);
+  model::SetGuidProperty(d, DEVPKEY_Device_ClassGuid, n.cls->guid);
+  if (!n.drivers.empty()) {
+    const unsigned index = driverIndex[n.cls->name]++;
+    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + Hex(index % 10000, 4));
+  }
+  SetString(d, DEVPKEY_Device_Manufacturer, n.manufacturer);
+  SetString(d, DEVPKEY_Device_FriendlyName, friendly);
+  SetString(d, DEVPKEY_Device_LocationInfo, n.locationInfo);
+  if (n.busType) model::SetGuidProperty(d, DEVPKEY_Device_BusTypeGuid, *n.busType);
+  if (n.legacyBus) model::SetUint32Property(d, DEVPKEY_Device_LegacyBusType, *n.legacyBus);
+  if (n.busNumber) model::SetUint32Property(d, DEVPKEY_Device_BusNumber, *n.busNumber);
+  SetString(d, DEVPKEY_Device_EnumeratorName, n.id.substr(0, n.id.find('\\')));
+  if (n.address) model::SetUint32Property(d, DEVPKEY_Device_Address, *n.address);
+  model::SetUint32Property(d, DEVPKEY_Device_RemovalPolicy,
+                           n.removable ? kRemovalExpectSurpriseRemoval : kRemovalExpectNoRemoval);
+  model::SetUint32Property(d, DEVPKEY_Device_InstallState, failed ? 1u : 0u);
+  SetList(d, DEVPKEY_Device_LocationPaths, n.locationPaths);
+  SetString(d, DEVPKEY_Device_InstanceId, n.id);
+  const Status status = StatusOf(n, hasDriver, failed);
+  model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
+  model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
+  EmitRelations(d, graph, id);
+  model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, graph.ContainerOf(id));
+  SetString(d, DEVPKEY_Device_Model, n.model);
+  if (n.numa) model::SetUint32Property(d, DEVPKEY_Device_Numa_Node, *n.numa);
+  SetString(d, DEVPKEY_Device_BusReportedDeviceDesc, n.busDesc);
+  model::SetBoolProperty(d, DEVPKEY_Device_IsPresent, true);
+  model::SetBoolProperty(d, DEVPKEY_Device_HasProblem, status.problem.has_value());
+  SetString(d, DEVPKEY_Device_BiosDeviceName, n.bios);
+  SetList(d, DEVPKEY_Device_Stack, DriverStack(graph, id));
+  SetString(d, DEVPKEY_Device_FirmwareVersion, n.firmware);
+  SetString(d, DEVPKEY_Device_DriverVersion, n.driverVersion);
+  for (const NodeInterface& itf : n.interfaces) {
+    model::Interface mi;
+    mi.interfaceClass = itf.guid;
+    mi.devicePath = itf.path;
+    mi.deviceInstanceId = n.id;
+    mi.flags = SPINT_ACTIVE;
+    model::AddInterface(mi);
+  }
+}
+
+}  // namespace
+
+void EmitIntoModel(DeviceGraph& graph) {
+  graph.LinkParents();
+  std::map<std::string, unsigned> driverIndex;
+  for (NodeId id = 0; id < graph.size(); ++id) {
+    EmitNode(graph, id, driverIndex);
+    graph.ReleaseDetails(id);
+  }
+}
+
+}  // namespace devlist::sysfs

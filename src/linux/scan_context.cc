@@ -1,0 +1,86 @@
+#include "scan_context.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "sysfs_text.h"
+
+namespace devlist::sysfs {
+
+HwdbProperties ScanContext::Lookup(const std::string& modalias) const {
+  if (!hwdb || modalias.empty()) return {};
+  return hwdb(modalias);
+}
+
+std::string DatabaseName(const HwdbProperties& answer, const char* key) {
+  const auto it = answer.find(key);
+  return it == answer.end() ? std::string() : Printable(it->second);
+}
+
+std::string DriverOf(const SysfsReader& tree, const std::string& path) { return tree.LinkName(Join(path, "driver")); }
+
+std::string DriverVersionOf(const SysfsReader& tree, const std::string& path, const std::string& driver) {
+  if (driver.empty()) return {};
+  std::string module = tree.LinkName(Join(path, "driver/module"));
+  if (module.empty()) {
+    module = driver;
+    std::replace(module.begin(), module.end(), '-', '_');
+  }
+  return tree.Attr(Join("module", module), "version");
+}
+
+std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path) {
+  const auto fw = tree.Resolve(Join(path, "firmware_node"));
+  return fw ? tree.Attr(*fw, "path") : std::string();
+}
+
+bool HasBit(const std::string& words, unsigned bit) {
+  std::vector<unsigned long long> parts;
+  std::size_t pos = 0;
+  while (pos < words.size()) {
+    while (pos < words.size() && words[pos] == ' ') ++pos;
+    std::size_t end = words.find(' ', pos);
+    if (end == std::string::npos) end = words.size();
+    if (end > pos) parts.push_back(ParseNumber(words.substr(pos, end - pos), 16).value_or(0));
+    pos = end;
+  }
+  const std::size_t word = bit / 64;
+  if (word >= parts.size()) return false;
+  return ((parts[parts.size() - 1 - word] >> (bit % 64)) & 1) != 0;
+}
+
+InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
+  const std::string ev = tree.Attr(inputPath, "capabilities/ev");
+  const std::string key = tree.Attr(inputPath, "capabilities/key");
+  const std::string rel = tree.Attr(inputPath, "capabilities/rel");
+  const std::string abs = tree.Attr(inputPath, "capabilities/abs");
+  constexpr unsigned kEvKey = 1, kEvRel = 2, kEvAbs = 3;
+  constexpr unsigned kKeyQ = 16, kKeyA = 30, kKeyZ = 44, kKeySpace = 57;
+  constexpr unsigned kBtnLeft = 0x110, kBtnToolFinger = 0x145, kBtnTouch = 0x14A;
+  if (HasBit(ev, kEvKey) && HasBit(key, kKeyQ) && HasBit(key, kKeyA) && HasBit(key, kKeyZ) &&
+      HasBit(key, kKeySpace)) {
+    return InputKind::keyboard;
+  }
+  if (HasBit(ev, kEvRel) && HasBit(rel, 0) && HasBit(rel, 1) && HasBit(key, kBtnLeft)) return InputKind::mouse;
+  if (HasBit(ev, kEvAbs) && HasBit(abs, 0) && HasBit(abs, 1) && HasBit(key, kBtnToolFinger) &&
+      HasBit(key, kBtnTouch)) {
+    return InputKind::mouse;
+  }
+  return InputKind::other;
+}
+
+std::string EventNodeOf(const SysfsReader& tree, const std::string& inputPath) {
+  for (const std::string& child : tree.List(inputPath)) {
+    if (StartsWith(child, "event") && child.size() > 5) return "/dev/input/event" + IdPart(child.substr(5));
+  }
+  return {};
+}
+
+bool InputInterfaceOf(const SysfsReader& tree, const std::string& inputPath, InputKind kind, NodeInterface& out) {
+  const std::string event = EventNodeOf(tree, inputPath);
+  if (event.empty() || kind == InputKind::other) return false;
+  out = {kind == InputKind::keyboard ? kItfKeyboard : kItfMouse, event};
+  return true;
+}
+
+}  // namespace devlist::sysfs

@@ -1,0 +1,52 @@
+// What every subsystem scanner works with: the confined reader, the device graph, the names of the hardware
+// database and the facts of sysfs that several scanners read the same way (drivers, firmware nodes, inputs).
+#pragma once
+
+#include <string>
+
+#include "device_graph.h"
+#include "hardware_database.h"
+#include "sysfs_reader.h"
+
+namespace devlist::sysfs {
+
+struct ScanContext {
+  const SysfsReader& tree;
+  DeviceGraph& graph;
+  /// A file in the form of /proc/cpuinfo, for processor names; empty reads none.
+  const std::string& cpuinfoPath;
+  const HwdbLookup& hwdb;
+
+  /// The hardware database's answer for a modalias; every name lookup of the scan comes through here, and
+  /// nothing is asked for an empty modalias.
+  HwdbProperties Lookup(const std::string& modalias) const;
+};
+
+/// A scanner: finds the devices of one subsystem, or attaches what it finds to devices found before.
+using Scanner = void (*)(ScanContext& context);
+
+/// One entry of a hardware database answer, printable; empty when it is not there.
+std::string DatabaseName(const HwdbProperties& answer, const char* key);
+
+/// The driver bound to a device, and the module version it reports; empty when there is none.
+std::string DriverOf(const SysfsReader& tree, const std::string& path);
+std::string DriverVersionOf(const SysfsReader& tree, const std::string& path, const std::string& driver);
+
+/// The ACPI path ("\_SB_.PCI0.S18") of a device's firmware node; empty when it has none.
+std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path);
+
+enum class InputKind { other, keyboard, mouse };
+
+/// What an input device (class/input/inputN) is, by what its capability bitmaps say it can do.
+InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath);
+
+/// The event node of an input device: "/dev/input/event3", or empty.
+std::string EventNodeOf(const SysfsReader& tree, const std::string& inputPath);
+
+/// Whether bit `bit` is set in a bitmap written as hexadecimal words, the most significant first.
+bool HasBit(const std::string& words, unsigned bit);
+
+/// The keyboard or mouse interface of an input; false when it is neither or has no event node.
+bool InputInterfaceOf(const SysfsReader& tree, const std::string& inputPath, InputKind kind, NodeInterface& out);
+
+}  // namespace devlist::sysfs

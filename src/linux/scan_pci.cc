@@ -1,0 +1,157 @@
+// PCI functions (bus/pci/devices), named by their ids and classed by their class code.
+#include <cstdio>
+#include <string>
+
+#include "scanners.h"
+#include "sysfs_text.h"
+
+namespace devlist::sysfs {
+namespace {
+
+struct PciClassName {
+  unsigned code;  // base class and subclass
+  const char* name;
+};
+
+constexpr PciClassName kPciClassNames[] = {
+    {0x0000, "Non-VGA unclassified device"}, {0x0100, "SCSI storage controller"},
+    {0x0101, "IDE interface"},               {0x0104, "RAID bus controller"},
+    {0x0106, "SATA controller"},             {0x0107, "Serial Attached SCSI controller"},
+    {0x0108, "Non-Volatile memory controller"}, {0x0180, "Mass storage controller"},
+    {0x0200, "Ethernet controller"},         {0x0280, "Network controller"},
+    {0x0300, "VGA compatible controller"},   {0x0302, "3D controller"},
+    {0x0380, "Display controller"},          {0x0401, "Multimedia audio controller"},
+    {0x0403, "Audio device"},                {0x0600, "Host bridge"},
+    {0x0601, "ISA bridge"},                  {0x0604, "PCI bridge"},
+    {0x0700, "Serial controller"},           {0x0c00, "FireWire (IEEE 1394)"},
+    {0x0c03, "USB controller"},              {0x0c05, "SMBus"},
+};
+
+const char* PciClassText(unsigned base, unsigned sub) {
+  for (const PciClassName& n : kPciClassNames) {
+    if (n.code == (base << 8 | sub)) return n.name;
+  }
+  return nullptr;
+}
+
+const ClassInfo* PciSetupClass(unsigned base, unsigned sub) {
+  switch (base) {
+    case 0x01:
+      return sub == 0x01 || sub == 0x06 ? &kHdc : &kScsi;
+    case 0x02:
+      return &kNet;
+    case 0x03:
+      return &kDisplay;
+    case 0x04:
+      return &kMedia;
+    case 0x07:
+      return sub == 0x00 ? &kPorts : sub == 0x03 ? &kModem : &kSystem;
+    case 0x0C:
+      return sub == 0x00 ? &k1394 : sub == 0x03 ? &kUsb : &kSystem;
+    case 0x0D:
+      return sub == 0x11 ? &kBluetooth : &kNet;
+    default:
+      return &kSystem;
+  }
+}
+
+// A device that works on Linux without a driver of its own (bridges, system peripherals) has no problem.
+bool PciDriverExpected(unsigned base) { return base != 0x05 && base != 0x06 && base != 0x08 && base != 0x11; }
+
+bool ParsePciSlot(const std::string& name, unsigned& bus, unsigned& dev, unsigned& fn) {
+  unsigned domain = 0;
+  char tail = 0;
+  return std::sscanf(name.c_str(), "%x:%x:%x.%x%c", &domain, &bus, &dev, &fn, &tail) == 4 && dev < 32 && fn < 8 &&
+         bus < 256;
+}
+
+// "PCIROOT(0)#PCI(0100)#PCI(0000)" from the bridges on the way down.
+std::string PciLocationPath(const std::string& path) {
+  std::string loc;
+  for (std::string rest = path; !rest.empty();) {
+    const std::size_t slash = rest.find('/');
+    const std::string part = rest.substr(0, slash);
+    rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    unsigned b = 0, d = 0, f = 0, dom = 0;
+    if (ParsePciSlot(part, b, d, f)) {
+      loc += "#PCI(" + Hex(d, 2) + Hex(f, 2) + ")";
+    } else if (std::sscanf(part.c_str(), "pci%x:%x", &dom, &b) == 2) {
+      loc = "PCIROOT(" + std::to_string(b) + ")";
+    }
+  }
+  return loc;
+}
+
+}  // namespace
+
+void ScanPci(ScanContext& context) {
+  const SysfsReader& tree = context.tree;
+  for (const std::string& name : tree.List("bus/pci/devices")) {
+    const auto path = tree.Resolve(Join("bus/pci/devices", name));
+    if (!path || context.graph.At(*path)) continue;
+    unsigned bus = 0, dev = 0, fn = 0;
+    if (!ParsePciSlot(Base(*path), bus, dev, fn)) continue;
+    const std::string ven = HexField(tree.Attr(*path, "vendor"), 4);
+    const std::string did = HexField(tree.Attr(*path, "device"), 4);
+    const std::string cc = HexField(tree.Attr(*path, "class"), 6);
+    if (ven.empty() || did.empty() || cc.empty()) continue;  // vanished, or not a PCI function
+    std::string sub =
+        HexField(tree.Attr(*path, "subsystem_device"), 4) + HexField(tree.Attr(*path, "subsystem_vendor"), 4);
+    if (sub.size() != 8) sub = "00000000";
+    std::string rev = HexField(tree.Attr(*path, "revision"), 2);
+    if (rev.empty()) rev = "00";
+    const unsigned base = static_cast<unsigned>(std::stoul(cc.substr(0, 2), nullptr, 16));
+    const unsigned subclass = static_cast<unsigned>(std::stoul(cc.substr(2, 2), nullptr, 16));
+
+    Node n;
+    n.path = *path;
+    const std::string vd = "PCI\\VEN_" + ven + "&DEV_" + did;
+    n.id = vd + "&SUBSYS_" + sub + "&REV_" + rev + "\\" + SuffixOf(3, Dir(*path), Hex(dev << 3 | fn, 2));
+    n.cls = PciSetupClass(base, subclass);
+    n.hardwareIds = {vd + "&SUBSYS_" + sub + "&REV_" + rev, vd + "&SUBSYS_" + sub, vd + "&CC_" + cc,
+                     vd + "&CC_" + cc.substr(0, 4)};
+    n.compatibleIds = {vd + "&REV_" + rev,
+                       vd,
+                       "PCI\\VEN_" + ven + "&CC_" + cc,
+                       "PCI\\VEN_" + ven + "&CC_" + cc.substr(0, 4),
+                       "PCI\\VEN_" + ven,
+                       "PCI\\CC_" + cc,
+                       "PCI\\CC_" + cc.substr(0, 4)};
+    const HwdbProperties db = context.Lookup(tree.Attr(*path, "modalias"));
+    n.desc = DatabaseName(db, "ID_MODEL_FROM_DATABASE");
+    if (n.desc.empty()) n.desc = Printable(tree.Attr(*path, "label"));
+    if (n.desc.empty() && PciClassText(base, subclass) != nullptr) n.desc = PciClassText(base, subclass);
+    n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
+    // Transport drivers (virtio) hand the function to a driver of a child device: that one is on top.
+    for (const std::string& child : tree.List(*path)) {
+      if (StartsWith(child, "virtio") && tree.IsDir(Join(*path, child))) {
+        const std::string top = DriverOf(tree, Join(*path, child));
+        if (top.empty()) continue;
+        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(tree, Join(*path, child), top);
+        n.drivers.push_back(top);
+      }
+    }
+    const std::string own = DriverOf(tree, *path);
+    if (!own.empty() && n.drivers.empty()) n.driverVersion = DriverVersionOf(tree, *path, own);
+    if (!own.empty()) n.drivers.push_back(own);
+    n.busDriver = "pci";
+    n.driverExpected = PciDriverExpected(base);
+    n.locationInfo =
+        "PCI bus " + std::to_string(bus) + ", device " + std::to_string(dev) + ", function " + std::to_string(fn);
+    n.busType = kBusPci;
+    n.legacyBus = kLegacyBusPci;
+    n.busNumber = bus;
+    n.address = dev << 16 | fn;
+    const auto numa = ParseNumber(tree.Attr(*path, "numa_node"), 10);
+    if (numa && *numa < 1024) n.numa = static_cast<DWORD>(*numa);
+    const std::string acpi = FirmwarePathOf(tree, *path);
+    n.bios = BiosName(acpi);
+    const std::string loc = PciLocationPath(*path);
+    if (!loc.empty()) n.locationPaths.push_back(loc);
+    if (!AcpiLocationPath(acpi).empty()) n.locationPaths.push_back(AcpiLocationPath(acpi));
+    if (base == 0x0C && subclass == 0x03) n.interfaces.push_back({kItfUsbHost, "/sys/bus/pci/devices/" + Base(*path)});
+    context.graph.Add(std::move(n));
+  }
+}
+
+}  // namespace devlist::sysfs

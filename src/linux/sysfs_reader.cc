@@ -1,0 +1,333 @@
+#include "sysfs_reader.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <string_view>
+
+#include "sysfs_text.h"
+
+namespace devlist::sysfs {
+namespace {
+
+// openat2 answers EAGAIN when a rename raced the confined lookup; a few more tries settle it.
+constexpr int kOpenAttempts = 8;
+
+long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve) {
+  open_how how{};
+  how.flags = static_cast<unsigned long long>(flags | O_CLOEXEC);
+  how.resolve = resolve;
+  long fd = -1;
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    fd = syscall(SYS_openat2, dirFd, path, &how, sizeof how);
+    if (fd >= 0 || (errno != EAGAIN && errno != EINTR)) break;
+  }
+  return fd;
+}
+
+struct DirCloser {
+  void operator()(DIR* d) const { closedir(d); }
+};
+
+std::vector<std::string> Components(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    std::size_t slash = path.find('/', pos);
+    if (slash == std::string_view::npos) slash = path.size();
+    if (slash > pos) parts.emplace_back(path.substr(pos, slash - pos));
+    pos = slash + 1;
+  }
+  return parts;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
+  return out;
+}
+
+// The target of the symlink an O_PATH|O_NOFOLLOW handle refers to; none when it is no link.
+std::optional<std::string> LinkTarget(int fd) {
+  char buf[PATH_MAX];
+  const ssize_t n = readlinkat(fd, "", buf, sizeof buf);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return std::nullopt;
+  return std::string(buf, static_cast<std::size_t>(n));
+}
+
+// Reads an opened regular file up to `cap` bytes.
+std::string ReadAll(int fd, std::size_t cap) {
+  std::string data;
+  char buf[4096];
+  while (data.size() < cap) {
+    const ssize_t n = read(fd, buf, std::min(sizeof buf, cap - data.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    data.append(buf, static_cast<std::size_t>(n));
+  }
+  return data;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+}  // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.Release();
+  }
+  return *this;
+}
+
+UniqueFd::~UniqueFd() {
+  if (fd_ >= 0) close(fd_);
+}
+
+int UniqueFd::Release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
+    : hook_(std::move(hook)), resolution_(resolution) {
+  char buf[PATH_MAX];
+  if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
+  rootPath_ = buf;
+  root_ = UniqueFd(open(rootPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!root_.valid() || resolution_ != Resolution::confinedOpen) return;
+  // A kernel before 5.6 has no openat2 (ENOSYS), and one that does not know a flag refuses it (E2BIG or
+  // EINVAL): then paths are resolved the older way, still checked to stay inside the root.
+  const long probe = OpenAt2(root_.get(), ".", O_PATH, RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS);
+  if (probe >= 0) {
+    close(static_cast<int>(probe));
+  } else if (errno == ENOSYS || errno == E2BIG || errno == EINVAL || errno == EPERM) {
+    resolution_ = Resolution::realpathCheck;
+  }
+}
+
+std::string SysfsReader::Abs(const std::string& rel) const {
+  if (rel.empty()) return rootPath_;
+  return rootPath_ == "/" ? "/" + rel : rootPath_ + "/" + rel;
+}
+
+void SysfsReader::RunHook(const std::string& rel) const {
+  if (hook_) hook_(Abs(rel));
+}
+
+std::optional<std::string> SysfsReader::Inside(const std::string& abs) const {
+  if (abs == rootPath_) return std::string();
+  if (rootPath_ == "/") return abs.size() > 1 ? abs.substr(1) : std::string();
+  if (abs.size() > rootPath_.size() + 1 && StartsWith(abs, rootPath_) && abs[rootPath_.size()] == '/') {
+    return abs.substr(rootPath_.size() + 1);
+  }
+  return std::nullopt;
+}
+
+UniqueFd SysfsReader::Open(const std::string& rel, int flags, bool noSymlinks) const {
+  if (!root_.valid()) return UniqueFd();
+  if (resolution_ == Resolution::confinedOpen) {
+    const unsigned long long resolve =
+        RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS | (noSymlinks ? RESOLVE_NO_SYMLINKS : 0ull);
+    return UniqueFd(static_cast<int>(OpenAt2(root_.get(), rel.empty() ? "." : rel.c_str(), flags, resolve)));
+  }
+  // The older way: resolve, check that the result lies inside the root, open that without following links.
+  std::optional<std::string> resolved;
+  if ((flags & O_NOFOLLOW) != 0) {
+    const auto dir = Resolve(Dir(rel));
+    if (dir) resolved = Join(*dir, Base(rel));
+  } else {
+    resolved = Resolve(rel);
+  }
+  if (!resolved) return UniqueFd();
+  return UniqueFd(open(Abs(*resolved).c_str(), flags | O_NOFOLLOW | O_CLOEXEC));
+}
+
+std::optional<std::string> SysfsReader::Resolve(const std::string& rel) const {
+  if (!root_.valid()) return std::nullopt;
+  RunHook(rel);
+  if (resolution_ == Resolution::realpathCheck) {
+    char buf[PATH_MAX];
+    if (realpath(Abs(rel).c_str(), buf) == nullptr) return std::nullopt;
+    return Inside(buf);
+  }
+  return ResolveConfined(rel);
+}
+
+// Component by component, as the kernel would, but readlinkat is asked only of what is a link: a component
+// is opened (O_PATH, not following) and its type read first. A path without links anywhere is settled by
+// one open of the whole.
+std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) const {
+  std::vector<std::string> done;
+  std::deque<std::string> todo;
+  for (std::string& part : Components(rel)) todo.push_back(std::move(part));
+  int links = 0;
+  while (!todo.empty()) {
+    // Fast path: the rest opens without meeting a link on the way (the last part may be one).
+    {
+      std::vector<std::string> whole = done;
+      bool plain = true;
+      for (const std::string& part : todo) {
+        if (part == "." || part == "..") plain = false;
+        whole.push_back(part);
+      }
+      if (plain) {
+        const std::string path = Joined(whole);
+        const UniqueFd fd = Open(path, O_PATH | O_NOFOLLOW, /*noSymlinks=*/true);
+        if (fd.valid()) {
+          struct stat st {};
+          if (fstat(fd.get(), &st) != 0) return std::nullopt;
+          if (!S_ISLNK(st.st_mode)) return path;
+          if (++links > kMaxLinks) return std::nullopt;
+          const auto target = LinkTarget(fd.get());
+          if (!target) return std::nullopt;
+          whole.pop_back();
+          done = std::move(whole);
+          todo.clear();
+          if (!target->empty() && target->front() == '/') {
+            const auto inside = Inside(*target);
+            if (!inside) return std::nullopt;  // an absolute link elsewhere leads out of the root
+            done.clear();
+            for (std::string& part : Components(*inside)) todo.push_back(std::move(part));
+          } else {
+            for (std::string& part : Components(*target)) todo.push_back(std::move(part));
+          }
+          continue;
+        }
+        if (errno != ELOOP) return std::nullopt;  // missing; ELOOP: a link before the last part
+      }
+    }
+    // Slow path: one component.
+    const std::string part = todo.front();
+    todo.pop_front();
+    if (part == ".") continue;
+    if (part == "..") {
+      if (done.empty()) return std::nullopt;  // above the root
+      done.pop_back();
+      continue;
+    }
+    done.push_back(part);
+    const UniqueFd fd = Open(Joined(done), O_PATH | O_NOFOLLOW, /*noSymlinks=*/true);
+    if (!fd.valid()) return std::nullopt;
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0) return std::nullopt;
+    if (!S_ISLNK(st.st_mode)) continue;
+    if (++links > kMaxLinks) return std::nullopt;
+    const auto target = LinkTarget(fd.get());
+    if (!target) return std::nullopt;
+    done.pop_back();
+    std::vector<std::string> parts;
+    if (!target->empty() && target->front() == '/') {
+      const auto inside = Inside(*target);
+      if (!inside) return std::nullopt;
+      done.clear();
+      parts = Components(*inside);
+    } else {
+      parts = Components(*target);
+    }
+    todo.insert(todo.begin(), parts.begin(), parts.end());
+  }
+  return Joined(done);
+}
+
+std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const {
+  RunHook(rel);
+  // The type first, on a handle that cannot read: a pipe or a device node is never opened.
+  const UniqueFd probe = Open(rel, O_PATH);
+  struct stat st {};
+  if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  // Non-blocking and without a controlling terminal, in case the path was swapped since; then refused.
+  const UniqueFd f = Open(rel, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  struct stat again {};
+  if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
+    return std::nullopt;
+  }
+  return ReadAll(f.get(), kMaxFileBytes);
+}
+
+std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {
+  const auto data = ReadFile(Join(dir, name));
+  if (!data) return {};
+  const std::size_t nl = data->find('\n');
+  return Trim(std::string_view(*data).substr(0, std::min(nl, kMaxTextBytes)));
+}
+
+std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) const {
+  const auto data = ReadFile(Join(dir, "uevent"));
+  if (!data) return {};
+  const std::string prefix = key + "=";
+  std::size_t pos = 0;
+  while (pos < data->size()) {
+    std::size_t nl = data->find('\n', pos);
+    if (nl == std::string::npos) nl = data->size();
+    const std::string_view line(data->data() + pos, nl - pos);
+    if (StartsWith(line, prefix)) return Trim(line.substr(prefix.size(), kMaxTextBytes));
+    pos = nl + 1;
+  }
+  return {};
+}
+
+std::vector<std::string> SysfsReader::List(const std::string& rel) const {
+  std::vector<std::string> names;
+  RunHook(rel);
+  // O_DIRECTORY: anything but a directory is refused before it is opened.
+  UniqueFd fd = Open(rel, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
+  if (!fd.valid()) return names;
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd.get()));
+  if (!dir) return names;
+  fd.Release();  // the stream owns it now
+  while (const dirent* e = readdir(dir.get())) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    names.emplace_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool SysfsReader::IsDir(const std::string& rel) const {
+  RunHook(rel);
+  const UniqueFd fd = Open(rel, O_PATH);
+  struct stat st {};
+  return fd.valid() && fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool SysfsReader::Exists(const std::string& rel) const {
+  RunHook(rel);
+  return Open(rel, O_PATH).valid();
+}
+
+std::string SysfsReader::LinkName(const std::string& rel) const {
+  RunHook(rel);
+  const UniqueFd fd = Open(rel, O_PATH | O_NOFOLLOW);
+  if (!fd.valid()) return {};
+  struct stat st {};
+  if (fstat(fd.get(), &st) != 0 || !S_ISLNK(st.st_mode)) return {};
+  const auto target = LinkTarget(fd.get());
+  return target ? Printable(Base(*target)) : std::string();
+}
+
+std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t cap) {
+  const UniqueFd probe(open(path.c_str(), O_PATH | O_CLOEXEC));
+  struct stat st {};
+  if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  const UniqueFd f(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat again {};
+  if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
+    return std::nullopt;
+  }
+  return ReadAll(f.get(), cap);
+}
+
+}  // namespace devlist::sysfs

@@ -1,0 +1,93 @@
+// Read-only access to a sysfs tree, confined to its root: every file is opened relative to a descriptor of
+// the root, so no link can lead outside it and nothing is checked first and opened later by another path.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace devlist::sysfs {
+
+/// The most bytes read of any one file; a longer file is cut there.
+inline constexpr std::size_t kMaxFileBytes = 64 * 1024;
+/// The most symlinks followed to resolve one path, as the kernel allows.
+inline constexpr int kMaxLinks = 40;
+
+/// A file descriptor that closes itself.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd();
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int Release();
+
+ private:
+  int fd_ = -1;
+};
+
+/// Paths given to and returned by the reader are relative to the root ("" is the root itself), with no "."
+/// or ".." parts. Nothing but regular files is ever opened for reading, and nothing but directories listed:
+/// the type is checked on a handle that cannot read (O_PATH) before a reading handle is opened.
+class SysfsReader {
+ public:
+  /// Test hook, run before each file, directory or link under the root is read (given the path joined to
+  /// the root as given), so a test can make a device vanish between the scan and the read.
+  using Hook = std::function<void(const std::string& path)>;
+  /// How paths are resolved: openat2(2) confined to the root (falling back on its own to the next when the
+  /// kernel lacks it), or realpath(3) and a check that the result lies inside the root.
+  enum class Resolution { confinedOpen, realpathCheck };
+
+  explicit SysfsReader(const std::string& root, Hook hook = {}, Resolution resolution = Resolution::confinedOpen);
+
+  /// False when the root cannot be opened (then every read finds nothing).
+  bool Usable() const { return root_.valid(); }
+  Resolution resolution() const { return resolution_; }
+
+  /// `rel` with every symlink followed; none when it is missing, loops, or leads out of the root.
+  std::optional<std::string> Resolve(const std::string& rel) const;
+
+  /// The bytes of a regular file, at most kMaxFileBytes; none for anything else (a directory, a device
+  /// node, a pipe, a file outside the root).
+  std::optional<std::string> ReadFile(const std::string& rel) const;
+
+  /// The first line of an attribute, trimmed and capped at kMaxTextBytes; empty when it cannot be read.
+  std::string Attr(const std::string& dir, const std::string& name) const;
+
+  /// The value of KEY in the KEY=value lines of a device's uevent file, trimmed and capped; or empty.
+  std::string Uevent(const std::string& dir, const std::string& key) const;
+
+  /// Every entry name of a directory, sorted; empty when it is no readable directory.
+  std::vector<std::string> List(const std::string& rel) const;
+
+  bool IsDir(const std::string& rel) const;
+  bool Exists(const std::string& rel) const;
+
+  /// The last component of a symlink's target, without following it (a driver's or a module's name),
+  /// printable; empty when `rel` is no link.
+  std::string LinkName(const std::string& rel) const;
+
+ private:
+  UniqueFd Open(const std::string& rel, int flags, bool noSymlinks = false) const;
+  std::optional<std::string> ResolveConfined(const std::string& rel) const;
+  std::optional<std::string> Inside(const std::string& abs) const;
+  std::string Abs(const std::string& rel) const;
+  void RunHook(const std::string& rel) const;
+
+  std::string rootPath_;  // absolute, without symlinks
+  UniqueFd root_;
+  Hook hook_;
+  Resolution resolution_;
+};
+
+/// A file outside any tree (/proc/cpuinfo), opened only when it is a regular file, at most `cap` bytes.
+std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t cap);
+
+}  // namespace devlist::sysfs

@@ -1,0 +1,158 @@
+#include "sysfs_text.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace devlist::sysfs {
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+std::string Base(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Dir(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string Join(const std::string& dir, const std::string& name) { return dir.empty() ? name : dir + "/" + name; }
+
+std::string Printable(std::string_view s) {
+  std::string out;
+  for (char c : s.substr(0, kMaxTextBytes)) {
+    const auto u = static_cast<unsigned char>(c);
+    out.push_back(u < 0x20 || u == 0x7F ? '?' : c);
+  }
+  return out;
+}
+
+namespace {
+
+std::string IdText(std::string_view s, bool upper) {
+  std::string out;
+  for (char c : Trim(s.substr(0, kMaxIdPartBytes * 4))) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x21 || u > 0x7E || c == '\\' || c == '/' || c == ',') out.push_back('_');
+    else out.push_back(upper ? static_cast<char>(std::toupper(u)) : c);
+    if (out.size() >= kMaxIdPartBytes) break;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string IdPart(std::string_view s) { return IdText(s, true); }
+std::string HwPart(std::string_view s) { return IdText(s, false); }
+
+std::string Padded(const std::string& s, std::size_t width) {
+  std::string out = s.substr(0, width);
+  out.resize(width, '_');
+  return out;
+}
+
+std::optional<unsigned long long> ParseNumber(const std::string& text, int base) {
+  const std::string t = Trim(text);
+  if (t.empty() || t[0] == '-') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(t.c_str(), &end, base);
+  if (errno != 0 || end == t.c_str() || (*end != '\0' && !std::isspace(static_cast<unsigned char>(*end)))) {
+    return std::nullopt;
+  }
+  return v;
+}
+
+std::string Hex(unsigned long long v, int width) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%0*llX", width, v);
+  return buf;
+}
+
+std::string HexField(const std::string& text, int width) {
+  const auto v = ParseNumber(text, 16);
+  if (!v || *v >> (4 * width) != 0) return {};
+  return Hex(*v, width);
+}
+
+std::uint32_t Fnv1a(std::string_view s, std::uint32_t seed) {
+  std::uint32_t h = seed;
+  for (char c : s) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 16777619u;
+  }
+  return h;
+}
+
+std::string SuffixOf(int depth, const std::string& key, const std::string& tail) {
+  return std::to_string(depth) + "&" + Hex(Fnv1a(key), 8) + "&0&" + tail;
+}
+
+GUID GuidFromText(const std::string& text) {
+  GUID g{};
+  g.Data1 = Fnv1a(text, 0x811C9DC5u);
+  const std::uint32_t b = Fnv1a(text, 0x01000193u);
+  const std::uint32_t c = Fnv1a(text, 0x9E3779B9u);
+  const std::uint32_t d = Fnv1a(text, 0x7F4A7C15u);
+  g.Data2 = static_cast<WORD>(b >> 16);
+  g.Data3 = static_cast<WORD>((b & 0x0FFF) | 0x5000);  // version 5: name-based
+  g.Data4[0] = static_cast<BYTE>(((c >> 24) & 0x3F) | 0x80);
+  g.Data4[1] = static_cast<BYTE>(c >> 16);
+  g.Data4[2] = static_cast<BYTE>(c >> 8);
+  g.Data4[3] = static_cast<BYTE>(c);
+  for (int i = 0; i < 4; ++i) g.Data4[4 + i] = static_cast<BYTE>(d >> (24 - 8 * i));
+  return g;
+}
+
+std::string BiosName(const std::string& acpiPath) {
+  if (acpiPath.size() < 2 || acpiPath[0] != '\\') return {};
+  std::string out = "\\";
+  std::string segment;
+  auto flush = [&]() {
+    while (!segment.empty() && segment.back() == '_') segment.pop_back();
+    out += segment;
+    segment.clear();
+  };
+  for (std::size_t i = 1; i < acpiPath.size(); ++i) {
+    if (acpiPath[i] == '.') {
+      flush();
+      out.push_back('.');
+    } else {
+      segment.push_back(acpiPath[i]);
+    }
+  }
+  flush();
+  return Printable(out);
+}
+
+std::string AcpiLocationPath(const std::string& acpiPath) {
+  if (acpiPath.size() < 2 || acpiPath[0] != '\\') return {};
+  std::string out;
+  std::size_t start = 1;
+  while (start <= acpiPath.size()) {
+    std::size_t dot = acpiPath.find('.', start);
+    if (dot == std::string::npos) dot = acpiPath.size();
+    if (!out.empty()) out += "#";
+    out += "ACPI(" + IdPart(acpiPath.substr(start, dot - start)) + ")";
+    start = dot + 1;
+  }
+  return out;
+}
+
+}  // namespace devlist::sysfs

@@ -1,0 +1,62 @@
+// Text helpers of the Linux discovery: paths relative to the sysfs root, numbers as sysfs writes them, and
+// the parts of Windows-style ids and names made from them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+namespace devlist::sysfs {
+
+/// The longest text property kept, and the longest part of an id.
+inline constexpr std::size_t kMaxTextBytes = 256;
+inline constexpr std::size_t kMaxIdPartBytes = 64;
+
+std::string Trim(std::string_view s);
+std::string Upper(std::string s);
+bool StartsWith(std::string_view s, std::string_view prefix);
+
+/// The last component of a path, the path without it, and two paths joined ("" joins to the other).
+std::string Base(const std::string& path);
+std::string Dir(const std::string& path);
+std::string Join(const std::string& dir, const std::string& name);
+
+/// A text as shown: at most kMaxTextBytes, control characters (a name may hold anything) as "?".
+std::string Printable(std::string_view s);
+
+/// One part of an id: blanks as "_", nothing but printable ASCII without "\\", "/" or ",", capped at
+/// kMaxIdPartBytes. Instance ids are upper case (IdPart); hardware ids keep their source's case (HwPart).
+std::string IdPart(std::string_view s);
+std::string HwPart(std::string_view s);
+
+/// `s` cut or filled with "_" to exactly `width` characters.
+std::string Padded(const std::string& s, std::size_t width);
+
+/// A whole non-negative number in `base` (blanks around it allowed); none for anything else.
+std::optional<unsigned long long> ParseNumber(const std::string& text, int base);
+
+/// `v` as upper-case hexadecimal, zero-padded to `width` digits.
+std::string Hex(unsigned long long v, int width);
+
+/// A hexadecimal attribute ("0x1af4") as `width` upper-case digits; empty when it is no number that fits.
+std::string HexField(const std::string& text, int width);
+
+std::uint32_t Fnv1a(std::string_view s, std::uint32_t seed = 2166136261u);
+
+/// The middle of a Windows-style instance suffix ("3&11583659&0&18"): stable, and unique per parent.
+std::string SuffixOf(int depth, const std::string& key, const std::string& tail);
+
+/// A stable GUID made from a text, for containers and volumes that have no GUID of their own in sysfs.
+GUID GuidFromText(const std::string& text);
+
+/// An ACPI path as Windows writes it, without padding ("\_SB_.PC00" is "\_SB.PC00"); empty for no path.
+std::string BiosName(const std::string& acpiPath);
+
+/// An ACPI path as a location path ("ACPI(_SB_)#ACPI(PC00)"); empty for no path.
+std::string AcpiLocationPath(const std::string& acpiPath);
+
+}  // namespace devlist::sysfs
