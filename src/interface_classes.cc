@@ -6,6 +6,7 @@
 #include "interface_listing.h"
 
 namespace devlist {
+
 void SweepInterfaceClasses(bool presentOnly, std::ostream& out) {
   std::string text;
   for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
