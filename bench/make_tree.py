@@ -23,6 +23,7 @@ from make_fixtures import Tree, edid  # noqa: E402
 PORTS_PER_ROOT = 32
 DISKS_PER_HBA = 16
 HUB_PORTS = 7
+USB_BUSES = 64  # the kernel numbers at most 64 USB buses
 
 
 def disk_name(n):
@@ -104,6 +105,8 @@ class Machine:
             self.add()
 
     def xhci(self, port, slot):
+        if self.n.get("usbbus", 0) >= USB_BUSES:
+            return self.nvme(port, slot)
         t = self.t
         d = t.pci(port, slot, 0x8086, 0xa1af, 0x0c0330, 0x15d9, 0x1b58, 9, "xhci_hcd", numa=0)
         self.add()
