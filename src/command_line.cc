@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "devlist_version.h"
 #include "interface_classes.h"
 #include "interface_listing.h"
 #include "json_listing.h"
@@ -15,6 +16,9 @@
 
 namespace devlist {
 namespace {
+
+// Far beyond any path either system hands out; a module path that still does not fit is not believed.
+constexpr std::size_t kModulePathLimit = std::size_t{1} << 24;
 
 void RunSetupSweep(const RunOptions& options, std::ostream& out) { SweepSetupClasses(options.presentOnly, out); }
 
@@ -81,13 +85,24 @@ std::string ProgramBaseName(const char* modulePath) {
   return std::string(fileName, extension);
 }
 
+std::string ModulePath() {
+  // The path can be longer than MAX_PATH (long path support on Windows, any length on Linux). A truncated
+  // result fills the whole buffer, so the buffer grows until the path fits with room to spare.
+  std::vector<char> buffer(MAX_PATH, 0);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return std::string();  // on failure the base name is empty
+    if (length < size) return std::string(buffer.data(), length);
+    if (buffer.size() >= kModulePathLimit) return std::string();
+    buffer.assign(buffer.size() * 2, 0);
+  }
+}
+
 void PrintUsage(std::ostream& out) {
-  char path[MAX_PATH] = {};
-  // On failure the buffer stays empty and so does the base name.
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  path[MAX_PATH - 1] = '\0';
+  const std::string path = ModulePath();
   out << std::endl;
-  out << ProgramBaseName(path) << " setup|interface|present|not-present|{guid}" << std::endl;
+  out << ProgramBaseName(path.c_str()) << " setup|interface|present|not-present|{guid}" << std::endl;
 }
 
 WideText WidenGuidArgument(const std::string& classGuid) {
@@ -103,6 +118,11 @@ WideText WidenGuidArgument(const std::string& classGuid) {
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
                    const RunActionTable& jsonTable) {
+  // Added to the original argument set: only the single argument, spelled exactly so, asks for the version.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    out << "devlist " DEVLIST_VERSION << std::endl;
+    return 0;
+  }
   const std::optional<RunOptions> options = ScanArguments(argc, argv);
   if (!options) {
     PrintUsage(out);

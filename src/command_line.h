@@ -44,14 +44,17 @@ RunAction ChooseRunAction(const RunOptions& options, const RunActionTable& table
 /// The executable's file name without its extension, as the usage line shows it.
 std::string ProgramBaseName(const char* modulePath);
 
+/// The full path of the running executable, whatever its length; empty when the system cannot say.
+std::string ModulePath();
+
 /// Writes an empty line, then "<base name> setup|interface|present|not-present|{guid}".
 void PrintUsage(std::ostream& out);
 
 /// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
 WideText WidenGuidArgument(const std::string& classGuid);
 
-/// The whole program: scan, then usage or one action of `table` (of `jsonTable` when `json` was given).
-/// Always returns 0, the exit code.
+/// The whole program: "devlist <version>" for the single argument --version; otherwise scan, then usage or
+/// one action of `table` (of `jsonTable` when `json` was given). Always returns 0, the exit code.
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
                    const RunActionTable& table = DefaultRunActions(),
                    const RunActionTable& jsonTable = JsonRunActions());

@@ -5,8 +5,10 @@
 
 #ifdef _WIN32
 
-#ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0601  // SetupDiGetDevicePropertyW is declared from Windows 7 on.
+// The build sets the target Windows version (7: SetupDiGetDevicePropertyW is declared from Vista on) for
+// every file, since a define here would come after the C++ headers that already fixed it.
+#if !defined(_WIN32_WINNT) || _WIN32_WINNT != 0x0601
+#error "_WIN32_WINNT must be 0x0601, set by the build for every translation unit"
 #endif
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

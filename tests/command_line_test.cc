@@ -168,6 +168,37 @@ TEST(RunCommandLine, UnknownArgumentPrintsOnlyTheUsage) {
   EXPECT_EQ("\ndevlist_tests setup|interface|present|not-present|{guid}\n", out.str());
 }
 
+// The version is an addition to the argument set: it answers only the single argument spelled exactly so, and
+// every near miss keeps the old behaviour, the usage line.
+TEST(RunCommandLine, VersionAnswersOnlyTheSingleExactArgument) {
+  const std::string usage = "\ndevlist_tests setup|interface|present|not-present|{guid}\n";
+  const struct {
+    std::vector<const char*> args;
+    std::string output;
+  } cases[] = {
+      {{"--version"}, "devlist 1.0.0\n"},
+      {{"-version"}, usage},
+      {{"version"}, usage},
+      {{"--Version"}, usage},
+      {{"--VERSION"}, usage},
+      {{"--version "}, usage},
+      {{"--version="}, usage},
+      {{"--version", "extra"}, usage},
+      {{"--version", "interface"}, usage},
+      {{"interface", "--version"}, usage},
+      {{"--version", "--version"}, usage},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> argv = c.args;
+    argv.insert(argv.begin(), "devlist");
+    std::string row;
+    for (const char* a : c.args) row += "'" + std::string(a) + "' ";
+    std::ostringstream out;
+    EXPECT_EQ(0, RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, kMarkers)) << row;
+    EXPECT_EQ(c.output, out.str()) << row;
+  }
+}
+
 TEST(ProgramBaseName, CutsDirectoryAndExtension) {
   const struct {
     const char* path;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "device_model.h"
+#include "executable_path.h"
 
 namespace {
 
@@ -413,21 +414,19 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   if (module != nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (fileName == nullptr || size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return Fail(ERROR_INVALID_HANDLE);
-  const auto length = static_cast<DWORD>(n);
-  if (length >= size) {
+  const std::string path = devlist::ExecutablePath();
+  if (path.empty()) return Fail(ERROR_INVALID_HANDLE);
+  if (path.size() >= size) {
     // Truncated, terminated, and reported as the buffer's size, as Windows does.
-    std::memcpy(fileName, path, size - 1);
+    std::memcpy(fileName, path.data(), size - 1);
     fileName[size - 1] = '\0';
     lastError = ERROR_INSUFFICIENT_BUFFER;
     return size;
   }
-  std::memcpy(fileName, path, length);
-  fileName[length] = '\0';
+  std::memcpy(fileName, path.data(), path.size());
+  fileName[path.size()] = '\0';
   lastError = ERROR_SUCCESS;
-  return length;
+  return static_cast<DWORD>(path.size());
 }
 
 DWORD GetLastError() { return lastError; }

@@ -11,6 +11,7 @@
 #   wine_devlist(<golden> [arguments...])           devlist.exe, stdout compared with expected/<golden>;
 #                                                   the argument <empty> stands for an empty argument
 #   wine_devlist_as(<exe name> <golden> [arguments...])   the same through a copy of devlist.exe named so
+#                                                   (the name may hold folders: they are made)
 #   wine_agree(<code page> [arguments...])         devlist.exe with and without json: tests/json/agree.py checks
 #                                                   that the document says what the text says (needs -DAGREE)
 #   wine_locale(<locale>)                           first of all: run Wine in <locale>.UTF-8 (ja_JP gives code
@@ -235,6 +236,8 @@ endfunction()
 function(wine_devlist_as exe_name golden)
   set(copy "${scratch}/${exe_name}")
   if(NOT EXISTS "${copy}")
+    get_filename_component(copy_dir "${copy}" DIRECTORY)
+    file(MAKE_DIRECTORY "${copy_dir}")
     file(COPY_FILE "${DEVLIST}" "${copy}")
   endif()
   run_devlist("${copy}" "${golden}" ${ARGN})

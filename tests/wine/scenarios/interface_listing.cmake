@@ -33,3 +33,15 @@ wine_devlist(usage.txt Interface)
 wine_devlist(usage.txt interface -setup)
 wine_devlist(usage.txt setup {4d36e96b-e325-11ce-bfc1-08002be10318} extra)
 wine_devlist_as(dev.list.exe usage-dev.list.txt interface /interface)
+
+# The usage line names the executable from its whole path, also past MAX_PATH (here more than 330 characters).
+string(REPEAT "d" 100 long_folder)
+wine_devlist_as(${long_folder}/${long_folder}/${long_folder}/devlist.exe usage.txt bogus)
+
+# The version is the only argument of its own: alone and spelled exactly so; near misses give the usage line.
+wine_devlist(version.txt --version)
+wine_devlist(usage.txt -version)
+wine_devlist(usage.txt version)
+wine_devlist(usage.txt --Version)
+wine_devlist(usage.txt --version extra)
+wine_devlist(usage.txt interface --version)
