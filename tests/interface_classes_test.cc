@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "test_support.h"
 

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "command_line.h"
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "test_support.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "platform.h"
 #include "test_support.h"

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "device_report.h"
 #include "sysfs_scan.h"

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "device_report.h"
 #include "interface_classes.h"

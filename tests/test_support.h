@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "platform.h"
 

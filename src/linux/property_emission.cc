@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_code_page.h"
 #include "device_model.h"
 #include "device_property_keys.h"
 #include "sysfs_text.h"

@@ -1,0 +1,81 @@
+#include "ansi_code_page.h"
+
+#include <cstdint>
+
+namespace devlist::model {
+
+std::u16string Utf8ToUtf16(const std::string& text) {
+  std::u16string out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char lead = p[i];
+    std::size_t need = 0;
+    char32_t cp = lead;
+    char32_t min = 0;
+    if (lead >= 0xF0 && lead <= 0xF4) {
+      need = 3, cp = lead & 0x07, min = 0x10000;
+    } else if ((lead & 0xF0) == 0xE0) {
+      need = 2, cp = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xE0) == 0xC0) {
+      need = 1, cp = lead & 0x1F, min = 0x80;
+    } else if (lead >= 0x80) {
+      need = SIZE_MAX;  // a stray continuation byte or an invalid lead byte
+    }
+    bool ok = need != SIZE_MAX && n - i > need;
+    for (std::size_t k = 1; ok && k <= need; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) ok = false;
+      else cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if (!ok) {
+      // Malformed input becomes one replacement character per byte, so nothing valid after it is lost.
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    i += need + 1;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+  std::string out;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      out.push_back('?');  // an unpaired surrogate has no UTF-8 form
+      continue;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+}  // namespace devlist::model
