@@ -6,18 +6,16 @@
 namespace devlist {
 
 std::string UnicodeToAnsi(const WCHAR* text) {
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  // One conversion into a buffer with 128 bytes of slack: enough for any single-byte code page, and the
-  // fallback text when a longer multi-byte result would not fit.
-  const std::size_t size = length + 128;
-  std::vector<char> buffer(size, 0);
-  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), static_cast<int>(size), nullptr,
-                                          nullptr);
-  if (written == 0) return "Error converting from unicode.";
+  // Asked first how many bytes the text takes in the code page (its NUL included), so that a long multi-byte
+  // result converts in full; a failure of either call is the only reason for the fallback text.
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return "Error converting from unicode.";
+  std::vector<char> buffer(static_cast<std::size_t>(size), 0);
+  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
+  if (written <= 0) return "Error converting from unicode.";
   // The NUL was converted too, so the text ends inside the buffer.
   std::size_t end = 0;
-  while (end < size && buffer[end] != 0) ++end;
+  while (end < buffer.size() && buffer[end] != 0) ++end;
   return std::string(buffer.data(), end);
 }
 

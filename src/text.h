@@ -11,9 +11,8 @@ namespace devlist {
 /// 16-bit text as the system hands it out (WCHAR is 16 bits on every platform we build for).
 using WideText = std::basic_string<WCHAR>;
 
-/// Converts NUL-terminated 16-bit text to 8-bit text in the ANSI code page. On any failure (the result
-/// would not fit in the text's length plus 128 bytes, or cannot be converted) returns
-/// "Error converting from unicode.".
+/// Converts NUL-terminated 16-bit text to 8-bit text in the ANSI code page, whatever length the result has.
+/// When the platform conversion fails returns "Error converting from unicode.".
 std::string UnicodeToAnsi(const WCHAR* text);
 
 /// 16-bit text as UTF-8, straight from the code units, whatever the ANSI code page: pairs of surrogates join

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "ansi_code_page.h"
 #include "platform.h"
 
 namespace devlist {
@@ -148,7 +150,9 @@ TEST(FormatPropertyValue, Strings) {
 }
 
 TEST(FormatPropertyValue, StringListShapes) {
-  const std::u16string wide(100, u'\u4e00');  // 300 bytes in UTF-8: more than the conversion allows
+  const std::u16string wide(100, u'\u4e00');  // 300 bytes in UTF-8
+  std::string wideText;
+  for (int i = 0; i < 100; ++i) wideText += "\xe4\xb8\x80";
   ExpectTexts({
       {"three", 0x2012, Padded(Units(std::u16string(u"A\0B\0C\0\0", 7))), "A\n\tB\n\tC"},
       {"one", 0x2012, Padded(Units(std::u16string(u"USB\\ROOT_HUB\0\0", 14))), "USB\\ROOT_HUB"},
@@ -156,9 +160,19 @@ TEST(FormatPropertyValue, StringListShapes) {
       {"no bytes at all", 0x2012, {}, ""},
       {"ends at the first empty string", 0x2012, Units(std::u16string(u"A\0\0B\0\0", 6)), "A"},
       {"ends at the buffer without terminators", 0x2012, Units(std::u16string(u"A\0BC", 4)), "A\n\tBC"},
-      {"one element that fails to convert", 0x2012, Padded(Units(u"x" + std::u16string(1, 0) + wide)),
-       "x\n\tError converting from unicode."},
+      {"a long element of multi-byte characters", 0x2012, Padded(Units(u"x" + std::u16string(1, 0) + wide)),
+       "x\n\t" + wideText},
   });
+}
+
+// An element the code page conversion refuses shows the fallback text in its place; the walk goes on.
+TEST(FormatPropertyValue, StringListElementThatFailsToConvert) {
+  model::wideToAnsiHook = [](std::u16string_view text, bool) -> DWORD {
+    return text.starts_with(u"bad") ? ERROR_INVALID_PARAMETER : 0;
+  };
+  const std::string text = FormatPropertyValue(Padded(Units(std::u16string(u"A\0bad\0C\0\0", 9))), 0x2012);
+  model::wideToAnsiHook = nullptr;
+  EXPECT_EQ("A\n\tError converting from unicode.\n\tC", text);
 }
 
 TEST(FormatPropertyValue, FixedSizeValueShorterThanItsTypeHasNoText) {

@@ -82,6 +82,19 @@ Device_InstanceId : SCSI\DISK\2
             ListSetupClassDevices(TEXT16("{4D36E967-E325-11CE-BFC1-08002BE10318}"), true));
 }
 
+// A name of more than 64 CJK characters (three bytes each in UTF-8) is printed in full, not as the fallback text.
+TEST_F(SetupListingTest, LongNameOfMultiByteCharactersInFull) {
+  for (const std::size_t count : {std::size_t{65}, std::size_t{1000}}) {
+    model::Clear();
+    std::string name;
+    for (std::size_t i = 0; i < count; ++i) name += "\xe6\x97\xa5";
+    AddDisk("SCSI\\DISK\\1", std::u16string(count, u'\u65e5'));
+    EXPECT_EQ("\nDevice_DeviceDesc : " + name + "\nDevice_InstanceId : SCSI\\DISK\\1\n\n",
+              ListSetupClassDevices(TEXT16("{4d36e967-e325-11ce-bfc1-08002be10318}"), true))
+        << count;
+  }
+}
+
 TEST_F(SetupListingTest, DeviceWithoutTextStillHasItsBlock) {
   model::AddDevice("SCSI\\DISK\\1", GuidFrom(kDiskClass));
   EXPECT_EQ("\n\n", ListSetupClassDevices(TEXT16("{4d36e967-e325-11ce-bfc1-08002be10318}"), true));

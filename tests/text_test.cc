@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+
+#include "ansi_code_page.h"
 
 namespace devlist {
 namespace {
@@ -24,32 +27,61 @@ TEST(GuidToText, LowerCaseAndZeroPadded) {
   for (const auto& c : cases) EXPECT_EQ(c.text, GuidToText(c.guid)) << c.text;
 }
 
-TEST(UnicodeToAnsi, ConvertsWithinTheLimit) {
+TEST(UnicodeToAnsi, ConvertsPlainAndShortTexts) {
   EXPECT_EQ("", UnicodeToAnsi(TEXT16("")));
   const WideText letters(300, WCHAR('x'));
   EXPECT_EQ(std::string(300, 'x'), UnicodeToAnsi(letters.c_str()));
   EXPECT_EQ("Caf\xc3\xa9", UnicodeToAnsi(TEXT16("Caf\u00e9")));
 }
 
-// The buffer holds the text's length plus 128 bytes. Characters of two bytes each fit 127 at most
-// (255 bytes with the NUL); characters of three bytes fit 63 (190 bytes).
-TEST(UnicodeToAnsi, FallsBackWhenTheResultWouldNotFit) {
+// The result is as long as the code page makes it: two- and three-byte characters convert in full, on both sides
+// of where a buffer of the text's length plus 128 bytes would have ended (127/128 and 63/64 characters).
+TEST(UnicodeToAnsi, ConvertsMultiByteTextsOfAnyLength) {
   const struct {
-    WCHAR unit;
+    std::u16string character;
     std::size_t count;
-    std::size_t bytesEach;
-    bool fits;
+    std::string bytes;
   } cases[] = {
-      {0x00e9, 127, 2, true}, {0x00e9, 128, 2, false}, {0x4e2d, 63, 3, true}, {0x4e2d, 64, 3, false},
+      {u"\u00e9", 127, "\xc3\xa9"},     {u"\u00e9", 128, "\xc3\xa9"},     {u"\u00e9", 1000, "\xc3\xa9"},
+      {u"\u4e2d", 63, "\xe4\xb8\xad"}, {u"\u4e2d", 64, "\xe4\xb8\xad"}, {u"\u4e2d", 65, "\xe4\xb8\xad"},
+      {u"\u4e2d", 1000, "\xe4\xb8\xad"},
+      {u"\U0001F600", 1000, "\xf0\x9f\x98\x80"},  // a pair of units, four bytes
   };
   for (const auto& c : cases) {
-    const WideText text(c.count, c.unit);
-    const std::string result = UnicodeToAnsi(text.c_str());
-    if (c.fits) {
-      EXPECT_EQ(c.count * c.bytesEach, result.size()) << c.count;
-    } else {
-      EXPECT_EQ("Error converting from unicode.", result) << c.count;
+    WideText text;
+    std::string expected;
+    for (std::size_t i = 0; i < c.count; ++i) {
+      text.append(c.character.begin(), c.character.end());
+      expected += c.bytes;
     }
+    EXPECT_EQ(expected, UnicodeToAnsi(text.c_str())) << c.count << " x " << c.bytes.size() << " bytes";
+  }
+}
+
+// Only a conversion the platform refuses gives the fallback text, whichever of the two calls it refuses.
+TEST(UnicodeToAnsi, FallsBackWhenTheConversionFails) {
+  struct HookGuard {
+    explicit HookGuard(model::ConversionHook hook) { model::wideToAnsiHook = hook; }
+    ~HookGuard() { model::wideToAnsiHook = nullptr; }
+    HookGuard(const HookGuard&) = delete;
+    HookGuard& operator=(const HookGuard&) = delete;
+  };
+  const struct {
+    const char* what;
+    model::ConversionHook hook;
+    std::string result;
+  } cases[] = {
+      {"the sizing call fails",
+       [](std::u16string_view, bool sizing) -> DWORD { return sizing ? ERROR_INVALID_PARAMETER : 0; },
+       "Error converting from unicode."},
+      {"the converting call fails",
+       [](std::u16string_view, bool sizing) -> DWORD { return sizing ? 0 : ERROR_INVALID_FLAGS; },
+       "Error converting from unicode."},
+      {"neither fails", [](std::u16string_view, bool) -> DWORD { return 0; }, "\xe4\xb8\xad\xe6\x97\xa5"},
+  };
+  for (const auto& c : cases) {
+    const HookGuard guard(c.hook);
+    EXPECT_EQ(c.result, UnicodeToAnsi(TEXT16("\u4e2d\u65e5"))) << c.what;
   }
 }
 

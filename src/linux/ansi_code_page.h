@@ -2,11 +2,19 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "platform.h"
 
 namespace devlist::model {
 
 /// UTF-8 to UTF-16 and back, as our ANSI code page does it (unpaired surrogates become "?").
 std::u16string Utf8ToUtf16(const std::string& text);
 std::string Utf16ToUtf8(const std::u16string& text);
+
+/// Test hook, run by WideCharToMultiByte before it converts `text` (its NUL included when the caller gave
+/// none), `sizing` when no buffer was given: a nonzero result makes that call fail with this error code.
+using ConversionHook = DWORD (*)(std::u16string_view text, bool sizing);
+inline ConversionHook wideToAnsiHook = nullptr;
 
 }  // namespace devlist::model

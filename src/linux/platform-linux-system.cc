@@ -99,6 +99,12 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     units = static_cast<std::size_t>(wideLength);
   }
   const std::u16string source(wide, units);
+  if (devlist::model::wideToAnsiHook != nullptr) {
+    if (const DWORD error = devlist::model::wideToAnsiHook(source, textLength == 0); error != ERROR_SUCCESS) {
+      lastError = error;
+      return 0;
+    }
+  }
   const std::string converted = devlist::model::Utf16ToUtf8(source);
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
   const int count = static_cast<int>(converted.size());

@@ -450,18 +450,22 @@ void RegisterProperties(HDEVINFO set) {
       .Set(Key(kNodeSet, 3), DEVPROP_TYPE_UINT32, Scalar<std::uint32_t>(0));
 }
 
-// Texts for a run in a double-byte ANSI code page (932): every U+3042 takes two bytes there, and the conversion
-// has n + 128 bytes of room for a text of n characters.
+// Texts for a run in a double-byte ANSI code page (932): every U+3042 takes two bytes there, and a text converts
+// in full whatever its length: 127 and 128 characters (on both sides of where a buffer of the text's length plus
+// 128 bytes would end) and 1,000, in a string and in each element of a string list.
 void RegisterDoubleByteTexts(HDEVINFO set) {
-  const std::u16string fits(127, u'\u3042');      // 254 bytes and the NUL: 255 of 255
-  const std::u16string tooLong(128, u'\u3042');   // 256 bytes and the NUL: 257 of 256
-  const std::u16string mixed = std::u16string(100, u'a') + std::u16string(100, u'\u3042');  // 301 of 328
+  const std::u16string short127(127, u'\u3042');   // 254 bytes and the NUL
+  const std::u16string long128(128, u'\u3042');    // 256 bytes and the NUL
+  const std::u16string long1000(1000, u'\u3042');  // 2,000 bytes and the NUL
+  const std::u16string mixed = std::u16string(100, u'a') + std::u16string(100, u'\u3042');  // 300 bytes
   Device(set, "ROOT\\DEVLIST_DBCS\\0000", kPortsClass)
-      .Set(Key(kNameSet, 10), DEVPROP_TYPE_STRING, Utf16(fits))
-      .Set(Key(kDeviceSet, 2), DEVPROP_TYPE_STRING, Utf16(tooLong))
-      .Set(Key(kDeviceSet, 3), DEVPROP_TYPE_STRING_LIST, Utf16List({tooLong, u"\u3044\u308d\u306f", fits}))
+      .Set(Key(kNameSet, 10), DEVPROP_TYPE_STRING, Utf16(short127))
+      .Set(Key(kDeviceSet, 2), DEVPROP_TYPE_STRING, Utf16(long128))
+      .Set(Key(kDeviceSet, 3), DEVPROP_TYPE_STRING_LIST,
+           Utf16List({long128, u"\u3044\u308d\u306f", short127, long1000}))
       .Set(Key(kDeviceSet, 13), DEVPROP_TYPE_STRING, Utf16(mixed))
-      .Set(Key(kDeviceSet, 14), DEVPROP_TYPE_STRING, Utf16(u"Test \u65e5\u672c"));
+      .Set(Key(kDeviceSet, 14), DEVPROP_TYPE_STRING, Utf16(u"Test \u65e5\u672c"))
+      .Set(Key(kDeviceSet, 15), DEVPROP_TYPE_STRING, Utf16(long1000));
 }
 
 // Texts whose JSON must be the same UTF-8 in every code page: letters outside ASCII (some in 1252, some only in
