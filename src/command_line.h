@@ -54,7 +54,8 @@ void PrintUsage(std::ostream& out);
 WideText WidenGuidArgument(const std::string& classGuid);
 
 /// The whole program: "devlist <version>" for the single argument --version; otherwise scan, then usage or
-/// one action of `table` (of `jsonTable` when `json` was given). Always returns 0, the exit code.
+/// one action of `table` (of `jsonTable` when `json` was given). Always returns 0; whether the output was
+/// written is the caller's to check (CheckedOutput).
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
                    const RunActionTable& table = DefaultRunActions(),
                    const RunActionTable& jsonTable = JsonRunActions());

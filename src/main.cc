@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "checked_output.h"
 #include "command_line.h"
 #ifndef _WIN32
 #include "sysfs_scan.h"
@@ -9,5 +10,7 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
   devlist::InstallSysfsLoader("/sys");  // the machine's devices, read on the first listing
 #endif
-  return devlist::RunCommandLine(argc, argv, std::cout);
+  devlist::CheckedOutput output(std::cout, 1);  // descriptor 1: standard output on both systems
+  const int status = devlist::RunCommandLine(argc, argv, std::cout);
+  return output.Finish(status, std::cerr);
 }

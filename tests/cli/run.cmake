@@ -1,5 +1,5 @@
 # Runs the real Linux binary as a user would: the usage line under different executable names, and the
-# exit code, which is 0 whatever the arguments.
+# exit code, which is 0 whatever the arguments unless the output cannot be written.
 # cmake -DDEVLIST=<path to devlist> -DVERSION=<project version> -DWORK=<scratch dir> -P run.cmake
 # rm, not file(REMOVE_RECURSE): the long-path case leaves a tree deeper than PATH_MAX.
 execute_process(COMMAND rm -rf ${WORK})
@@ -51,3 +51,26 @@ expect_output(${DEVLIST} "\ndevlist${tail}" --version extra)
 # A bad GUID is passed through to the lister, which says so; nothing stops the run.
 expect_output(${DEVLIST} "*** setup {\nUnable to convert to guid.\n\n" "{")
 expect_output(${DEVLIST} "*** interface {\nUnable to convert to guid.\n\n" interface "{")
+
+# Output that cannot be written is the one failure with a status of its own: one line on standard error, 1.
+foreach(arguments "setup" "json" "interface;json" "--version" "bogus")
+  execute_process(COMMAND ${DEVLIST} ${arguments} OUTPUT_FILE /dev/full ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 1 OR NOT err STREQUAL "devlist: cannot write the listing: No space left on device\n")
+    message(FATAL_ERROR "devlist ${arguments} >/dev/full: exit code ${rc}, standard error\n[${err}]")
+  endif()
+endforeach()
+# A reader that stops early ends the run without a word: killed by SIGPIPE (141 in the shell) as usual, or,
+# with SIGPIPE ignored, through the failed write, with 0.
+foreach(arguments "" "json" "interface")
+  foreach(trap "" "trap '' PIPE;")
+    execute_process(
+      COMMAND sh -c "${trap} { \"$1\" ${arguments} 2>\"$2\"; echo $? >\"$3\"; } | head -c 1 >/dev/null"
+              sh ${DEVLIST} ${WORK}/pipe.err ${WORK}/pipe.rc
+      RESULT_VARIABLE rc)
+    file(READ ${WORK}/pipe.err err)
+    file(STRINGS ${WORK}/pipe.rc status)
+    if(NOT rc EQUAL 0 OR NOT err STREQUAL "" OR NOT status MATCHES "^(0|141)$")
+      message(FATAL_ERROR "devlist ${arguments} | head (${trap}): exit code ${status}, standard error\n[${err}]")
+    endif()
+  endforeach()
+endforeach()

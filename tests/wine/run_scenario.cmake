@@ -12,6 +12,8 @@
 #                                                   the argument <empty> stands for an empty argument
 #   wine_devlist_as(<exe name> <golden> [arguments...])   the same through a copy of devlist.exe named so
 #                                                   (the name may hold folders: they are made)
+#   wine_devlist_unwritable([arguments...])        devlist.exe with standard output on /dev/full: exit code 1
+#                                                   and the one line that says the listing was not written
 #   wine_agree(<code page> [arguments...])         devlist.exe with and without json: tests/json/agree.py checks
 #                                                   that the document says what the text says (needs -DAGREE)
 #   wine_locale(<locale>)                           first of all: run Wine in <locale>.UTF-8 (ja_JP gives code
@@ -241,6 +243,32 @@ function(wine_devlist_as exe_name golden)
     file(COPY_FILE "${DEVLIST}" "${copy}")
   endif()
   run_devlist("${copy}" "${golden}" ${ARGN})
+endfunction()
+
+# A full disk behind standard output: the run says so on standard error, in one line, and ends with 1.
+function(wine_devlist_unwritable)
+  set(description "unwritable: devlist")
+  foreach(argument IN LISTS ARGN)
+    string(APPEND description " ${argument}")
+  endforeach()
+  get_property(stopped GLOBAL PROPERTY stopped)
+  if(stopped)
+    set_property(GLOBAL APPEND PROPERTY skipped "${description}")
+    return()
+  endif()
+  string(MAKE_C_IDENTIFIER "${description}" run_id)
+  now_ms(t0)
+  run_in_prefix(rc /dev/full "${work}/${run_id}.err" "${DEVLIST}" ${ARGN})
+  elapsed_since(${t0} took)
+  file(READ "${work}/${run_id}.err" err)
+  string(REPLACE "\r\n" "\n" err_lines "${err}")
+  string(REGEX MATCHALL "devlist: cannot write the listing: No space left on device\n" said "${err_lines}")
+  list(LENGTH said times)
+  if(NOT rc STREQUAL "1" OR NOT times EQUAL 1)
+    fail("${description} (${took}): exit code ${rc}, expected 1 and the message once" "\n${err}")
+    return()
+  endif()
+  message("ok   ${description} (${took})")
 endfunction()
 
 function(wine_agree codepage)

@@ -45,3 +45,7 @@ wine_devlist(usage.txt version)
 wine_devlist(usage.txt --Version)
 wine_devlist(usage.txt --version extra)
 wine_devlist(usage.txt interface --version)
+
+# Standard output on a full disk: the one run that ends with 1.
+wine_devlist_unwritable(interface)
+wine_devlist_unwritable(bogus)

@@ -17,3 +17,6 @@ wine_agree(cp1252 {)
 wine_devlist(usage.txt JSON)
 wine_devlist(usage.txt -json)
 wine_devlist(usage.txt --json interface)
+# Standard output on a full disk: the one run that ends with 1.
+wine_devlist_unwritable(json setup)
+wine_devlist_unwritable(json interface)
