@@ -6,15 +6,12 @@
 #include <nlohmann/json.hpp>
 
 #include "device_json.h"
+#include "devlist_version.h"
 #include "interface_classes.h"
 #include "interface_listing.h"
 #include "setup_classes.h"
 #include "setup_listing.h"
 #include "text.h"
-
-#ifndef DEVLIST_VERSION
-#error "DEVLIST_VERSION must come from the build"
-#endif
 
 namespace devlist {
 
