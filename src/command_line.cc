@@ -105,17 +105,6 @@ void PrintUsage(std::ostream& out) {
   out << ProgramBaseName(path.c_str()) << " setup|interface|present|not-present|{guid}" << std::endl;
 }
 
-WideText WidenGuidArgument(const std::string& classGuid) {
-  const std::size_t size = classGuid.size() + 128;
-  std::vector<WCHAR> buffer(size, 0);
-  const int converted =
-      MultiByteToWideChar(CP_ACP, 0, classGuid.c_str(), -1, buffer.data(), static_cast<int>(size));
-  if (converted == 0) return TEXT16("Error converting from ansi.");
-  std::size_t end = 0;
-  while (end < size && buffer[end] != 0) ++end;
-  return WideText(buffer.data(), end);
-}
-
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
                    const RunActionTable& jsonTable) {
   // Added to the original argument set: only the single argument, spelled exactly so, asks for the version.

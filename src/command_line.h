@@ -5,18 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "run_options.h"
 #include "text.h"
 
 namespace devlist {
-
-enum class ListMode { setup, interface };
-
-struct RunOptions {
-  ListMode mode = ListMode::setup;
-  bool presentOnly = true;                // PresenceFilter: true asks for present devices only
-  std::optional<std::string> classGuid;  // the brace argument exactly as typed; none sweeps the catalogue
-  bool json = false;                      // the `json` keyword: the same listing as a JSON document
-};
 
 /// A run action writes its whole output to `out` (standard output in the tool).
 using RunAction = void (*)(const RunOptions& options, std::ostream& out);
@@ -49,9 +41,6 @@ std::string ModulePath();
 
 /// Writes an empty line, then "<base name> setup|interface|present|not-present|{guid}".
 void PrintUsage(std::ostream& out);
-
-/// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
-WideText WidenGuidArgument(const std::string& classGuid);
 
 /// The whole program: "devlist <version>" for the single argument --version; otherwise scan, then usage or
 /// one action of `table` (of `jsonTable` when `json` was given). Always returns 0; whether the output was

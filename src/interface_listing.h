@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "command_line.h"
+#include "run_options.h"
 #include "platform.h"
 #include "setup_listing.h"
 #include "text.h"

@@ -4,7 +4,7 @@
 
 #include <iosfwd>
 
-#include "command_line.h"
+#include "run_options.h"
 
 namespace devlist {
 

@@ -68,4 +68,15 @@ std::string GuidToText(const GUID& guid) {
   return std::string(buffer);
 }
 
+WideText WidenGuidArgument(const std::string& classGuid) {
+  const std::size_t size = classGuid.size() + 128;
+  std::vector<WCHAR> buffer(size, 0);
+  const int converted =
+      MultiByteToWideChar(CP_ACP, 0, classGuid.c_str(), -1, buffer.data(), static_cast<int>(size));
+  if (converted == 0) return TEXT16("Error converting from ansi.");
+  std::size_t end = 0;
+  while (end < size && buffer[end] != 0) ++end;
+  return WideText(buffer.data(), end);
+}
+
 }  // namespace devlist

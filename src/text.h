@@ -23,6 +23,9 @@ std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text);
 /// converted.
 WideText AnsiToUnicode(const std::string& text);
 
+/// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
+WideText WidenGuidArgument(const std::string& classGuid);
+
 /// The 38-character braced form of a GUID, lower-case hexadecimal, every group zero-padded.
 std::string GuidToText(const GUID& guid);
 
