@@ -22,6 +22,7 @@
 #include "device_report.h"
 #include "interface_classes.h"
 #include "setup_classes.h"
+#include "scratch_tree.h"
 #include "setup_listing.h"
 #include "test_support.h"
 #include "platform.h"
@@ -302,41 +303,7 @@ TEST_F(SysfsScanTest, AMissingRootListsNothing) {
   }
 }
 
-// A scratch sysfs tree, removed when the test ends.
-class ScratchTree {
- public:
-  ScratchTree() {
-    char pattern[] = "/tmp/devlist-sysfs-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
-  }
-  ~ScratchTree() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  const std::string& root() const { return root_; }
-  std::string Path(const std::string& rel) const { return root_ + "/" + rel; }
-  void File(const std::string& rel, const std::string& content) const {
-    fs::create_directories(fs::path(Path(rel)).parent_path());
-    std::ofstream(Path(rel), std::ios::binary) << content;
-  }
-  void Link(const std::string& rel, const std::string& target) const {
-    fs::create_directories(fs::path(Path(rel)).parent_path());
-    fs::create_symlink(target, Path(rel));
-  }
-  void Dir(const std::string& rel) const { fs::create_directories(Path(rel)); }
-  // A PCI function with the attributes the scanner needs.
-  void Pci(const std::string& slot, const std::string& vendor = "0x8086") const {
-    const std::string d = "devices/pci0000:00/" + slot;
-    File(d + "/vendor", vendor + "\n");
-    File(d + "/device", "0x1533\n");
-    File(d + "/class", "0x020000\n");
-    Link("bus/pci/devices/" + slot, "../../../" + d);
-  }
-
- private:
-  std::string root_;
-};
+using testing::ScratchTree;
 
 TEST_F(SysfsScanTest, HostileEntriesAreSkippedWithoutHarm) {
   ScratchTree t;

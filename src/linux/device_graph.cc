@@ -48,6 +48,11 @@ std::optional<NodeId> DeviceGraph::FirstAcpiDeviceOf(const ClassInfo& cls) const
   return std::nullopt;
 }
 
+std::string InstanceNumber(std::size_t n) {
+  std::string digits = std::to_string(n);
+  return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+}
+
 void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {
   for (const NodeInterface& i : node.interfaces) {
     if (i.guid == guid && i.path == path) return;

@@ -100,7 +100,7 @@ void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigne
   model::SetGuidProperty(d, DEVPKEY_Device_ClassGuid, n.cls->guid);
   if (!n.drivers.empty()) {
     const unsigned index = driverIndex[n.cls->name]++;
-    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + Hex(index % 10000, 4));
+    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + InstanceNumber(index));
   }
   SetString(d, DEVPKEY_Device_Manufacturer, n.manufacturer);
   SetString(d, DEVPKEY_Device_FriendlyName, friendly);

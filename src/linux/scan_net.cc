@@ -47,7 +47,7 @@ void ScanNet(ScanContext& context) {
     Node n;
     n.path = *path;
     n.cls = &kNet;
-    n.id = "ROOT\\NET\\" + Hex(softIndex++ % 10000, 4);
+    n.id = "ROOT\\NET\\" + InstanceNumber(softIndex++);
     n.hardwareIds = {kind.service ? std::string("ROOT\\") + Upper(kind.service) : std::string("ROOT\\NET")};
     n.desc = kind.desc;
     n.names.push_back(Printable(ifName));
