@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string_view>
@@ -65,8 +66,9 @@ std::optional<std::string> LinkTarget(int fd) {
   return std::string(buf, static_cast<std::size_t>(n));
 }
 
-// Reads an opened regular file up to `cap` bytes.
-std::string ReadAll(int fd, std::size_t cap) {
+// Reads an opened regular file up to `cap` bytes; with `firstLineOnly`, only until what an attribute keeps
+// (its first line, at most kMaxTextBytes) has come, so a one-line attribute takes one read.
+std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly = false) {
   std::string data;
   char buf[4096];
   while (data.size() < cap) {
@@ -74,9 +76,22 @@ std::string ReadAll(int fd, std::size_t cap) {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     data.append(buf, static_cast<std::size_t>(n));
+    if (firstLineOnly && (data.size() >= kMaxTextBytes || std::memchr(buf, '\n', static_cast<std::size_t>(n)))) break;
   }
   return data;
 }
+
+// The directory part and the last component of `rel`, when that component is a plain name.
+bool SplitLast(const std::string& rel, std::string& dir, std::string& name) {
+  const std::size_t slash = rel.rfind('/');
+  name = slash == std::string::npos ? rel : rel.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return false;
+  dir = slash == std::string::npos ? std::string() : rel.substr(0, slash);
+  return true;
+}
+
+// How many directory handles a reader keeps: enough for a device, its parent and a child being read in turn.
+constexpr std::size_t kKeptDirectories = 8;
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
@@ -101,7 +116,7 @@ int UniqueFd::Release() {
 }
 
 SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
-    : hook_(std::move(hook)), resolution_(resolution) {
+    : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : kKeptDirectories) {
   char buf[PATH_MAX];
   if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
   rootPath_ = buf;
@@ -241,8 +256,34 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
   return Joined(done);
 }
 
-std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const {
+int SysfsReader::DirectoryFd(const std::string& dir) const {
+  if (dir.empty()) return root_.get();
+  const int kept = dirs_.Find(dir);
+  if (kept >= 0) return kept;
+  UniqueFd fd = Open(dir, O_PATH | O_DIRECTORY);
+  return fd.valid() ? dirs_.Keep(dir, fd.Release()) : -1;
+}
+
+std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const { return Read(rel, false); }
+
+std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstLineOnly) const {
   RunHook(rel);
+  std::string dir, name;
+  if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
+    // By its name inside its directory, which was opened confined; a link is followed the long way below.
+    const int dirFd = DirectoryFd(dir);
+    struct stat st {};
+    if (dirFd < 0 || fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    if (!S_ISLNK(st.st_mode)) {
+      if (!S_ISREG(st.st_mode)) return std::nullopt;
+      const UniqueFd f(openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+      struct stat again {};
+      if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
+        return std::nullopt;
+      }
+      return ReadAll(f.get(), kMaxFileBytes, firstLineOnly);
+    }
+  }
   // The type first, on a handle that cannot read: a pipe or a device node is never opened.
   const UniqueFd probe = Open(rel, O_PATH);
   struct stat st {};
@@ -253,11 +294,11 @@ std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const {
   if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
     return std::nullopt;
   }
-  return ReadAll(f.get(), kMaxFileBytes);
+  return ReadAll(f.get(), kMaxFileBytes, firstLineOnly);
 }
 
 std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {
-  const auto data = ReadFile(Join(dir, name));
+  const auto data = Read(Join(dir, name), true);
   if (!data) return {};
   const std::size_t nl = data->find('\n');
   return Trim(std::string_view(*data).substr(0, std::min(nl, kMaxTextBytes)));
@@ -296,8 +337,23 @@ std::vector<std::string> SysfsReader::List(const std::string& rel) const {
   return names;
 }
 
+// The type of `rel` itself, found inside its directory's handle; false when that cannot say (`rel` is a link,
+// or the reader resolves the older way), so the caller takes the long way.
+bool SysfsReader::TypeOfNonLink(const std::string& rel, bool& exists, unsigned& mode) const {
+  std::string dir, name;
+  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name)) return false;
+  const int dirFd = DirectoryFd(dir);
+  struct stat st {};
+  exists = dirFd >= 0 && fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  mode = st.st_mode;
+  return !exists || !S_ISLNK(st.st_mode);
+}
+
 bool SysfsReader::IsDir(const std::string& rel) const {
   RunHook(rel);
+  bool exists = false;
+  unsigned mode = 0;
+  if (TypeOfNonLink(rel, exists, mode)) return exists && S_ISDIR(mode);
   const UniqueFd fd = Open(rel, O_PATH);
   struct stat st {};
   return fd.valid() && fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -305,11 +361,22 @@ bool SysfsReader::IsDir(const std::string& rel) const {
 
 bool SysfsReader::Exists(const std::string& rel) const {
   RunHook(rel);
+  bool exists = false;
+  unsigned mode = 0;
+  if (TypeOfNonLink(rel, exists, mode)) return exists;
   return Open(rel, O_PATH).valid();
 }
 
 std::string SysfsReader::LinkName(const std::string& rel) const {
   RunHook(rel);
+  std::string dir, name;
+  if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
+    const int dirFd = DirectoryFd(dir);
+    char buf[PATH_MAX];
+    const ssize_t n = dirFd < 0 ? -1 : readlinkat(dirFd, name.c_str(), buf, sizeof buf);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return {};
+    return Printable(Base(std::string(buf, static_cast<std::size_t>(n))));
+  }
   const UniqueFd fd = Open(rel, O_PATH | O_NOFOLLOW);
   if (!fd.valid()) return {};
   struct stat st {};

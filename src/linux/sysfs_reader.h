@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "directory_handles.h"
+
 namespace devlist::sysfs {
 
 /// The most bytes read of any one file; a longer file is cut there.
@@ -76,6 +78,11 @@ class SysfsReader {
 
  private:
   UniqueFd Open(const std::string& rel, int flags, bool noSymlinks = false) const;
+  /// A handle (O_PATH) of the directory `dir`, opened confined like any path and kept for the next reads;
+  /// -1 when it is no directory that can be opened.
+  int DirectoryFd(const std::string& dir) const;
+  std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
+  bool TypeOfNonLink(const std::string& rel, bool& exists, unsigned& mode) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
   std::optional<std::string> Inside(const std::string& abs) const;
   std::string Abs(const std::string& rel) const;
@@ -85,6 +92,8 @@ class SysfsReader {
   UniqueFd root_;
   Hook hook_;
   Resolution resolution_;
+  // Not kept across reads when a hook runs, since a hook may replace what a kept handle still refers to.
+  mutable DirectoryHandles dirs_;
 };
 
 /// A file outside any tree (/proc/cpuinfo), opened only when it is a regular file, at most `cap` bytes.
