@@ -1,6 +1,6 @@
 #include "device_report.h"
 
-#include <sstream>
+#include <string>
 
 #include "devnode_status.h"
 #include "property_read.h"
@@ -30,15 +30,17 @@ const DEVPROPKEY* FindDevicePropertyKey(std::string_view name) {
 }
 
 std::string BuildDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device) {
-  std::ostringstream report;
+  std::string report;
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
     std::string text = ReadDeviceProperty(set, device, row.key);
     // The status comes as the text of a UINT32 and is shown as its flag names.
     if (row.kind == PropertyKind::devNodeStatus) text = DescribeDevNodeStatus(DevNodeStatusFromText(text));
     if (text.empty()) continue;
-    report << row.label << text << std::endl;
+    report += row.label;
+    report += text;
+    report += '\n';
   }
-  return report.str();
+  return report;
 }
 
 }  // namespace devlist

@@ -8,16 +8,15 @@
 namespace devlist {
 
 void SweepInterfaceClasses(bool presentOnly, std::ostream& out) {
-  std::string text;
   for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
+    // The group's heading goes out with its first class that shows something; a group with none leaves no
+    // trace. Each group is flushed as it ends.
+    bool any = false;
     for (const InterfaceClassRow& row : group.rows) {
-      text += ListDeviceInterfaces(row.className, row.guidText, presentOnly);
+      const std::string opening = any ? std::string() : std::string(group.heading) + '\n';
+      if (WriteDeviceInterfaces(row.className, row.guidText, presentOnly, opening, out)) any = true;
     }
-    // A group is held until its last class is listed, then written at once, or not at all.
-    if (text.empty()) continue;
-    out << group.heading << std::endl;
-    out << text << std::endl;
-    text.clear();
+    if (any) out << std::endl;
   }
 }
 

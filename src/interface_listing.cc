@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "interface_classes.h"
@@ -61,12 +62,12 @@ std::optional<DeviceInterfaceEntry> ReadInterface(HDEVINFO set, SP_DEVICE_INTERF
 }
 
 void DescribeInterface(const DeviceInterfaceEntry& entry, std::ostream& body) {
-  body << "DeviceID: " << entry.deviceId << std::endl;
-  body << "Interface class: " << GuidToText(entry.interfaceClass) << std::endl;
-  body << "Flags: " << entry.flags << std::endl;
-  body << "Setup class: " << GuidToText(entry.setupClass) << std::endl;
-  body << "Device path: " << entry.devicePath << std::endl;
-  body << std::endl;
+  body << "DeviceID: " << entry.deviceId << '\n';
+  body << "Interface class: " << GuidToText(entry.interfaceClass) << '\n';
+  body << "Flags: " << entry.flags << '\n';
+  body << "Setup class: " << GuidToText(entry.setupClass) << '\n';
+  body << "Device path: " << entry.devicePath << '\n';
+  body << '\n';
 }
 
 }  // namespace
@@ -101,32 +102,36 @@ ListingOutcome VisitDeviceInterfaces(const WideText& classGuidText, bool present
   return ListingOutcome::listed;
 }
 
-std::string ListDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly) {
-  std::ostringstream body;
+bool WriteDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly,
+                           const std::string& opening, std::ostream& out) {
+  bool written = false;
+  // The heading goes out before the first line of the body, so a class with no body shows nothing.
+  const auto opened = [&]() -> std::ostream& {
+    if (!written) out << opening << "*** " << className << " " << UnicodeToAnsi(classGuidText.c_str()) << '\n';
+    written = true;
+    return out;
+  };
   const ListingOutcome outcome = VisitDeviceInterfaces(
-      classGuidText, presentOnly, [&body](const DeviceInterfaceEntry& entry) { DescribeInterface(entry, body); });
-  if (outcome == ListingOutcome::badGuid) body << "Unable to convert to guid." << std::endl;
+      classGuidText, presentOnly, [&opened](const DeviceInterfaceEntry& entry) { DescribeInterface(entry, opened()); });
+  if (outcome == ListingOutcome::badGuid) opened() << "Unable to convert to guid." << '\n';
+  return written;
+}
 
-  const std::string bodyText = body.str();
-  if (bodyText.empty()) return std::string();
-  std::ostringstream result;
-  result << "*** " << className << " " << UnicodeToAnsi(classGuidText.c_str()) << std::endl;
-  result << bodyText;
-  return result.str();
+std::string ListDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly) {
+  std::ostringstream text;
+  WriteDeviceInterfaces(className, classGuidText, presentOnly, std::string(), text);
+  return std::move(text).str();
 }
 
 void RunSingleInterfaceClass(const RunOptions& options, std::ostream& out) {
   const std::string& argument = options.classGuid.value_or(std::string());
   const WideText guidText = WidenGuidArgument(argument);
   const std::string className = InterfaceClassName(guidText);
-  const std::string text = ListDeviceInterfaces(className, guidText, options.presentOnly);
-  if (text.empty()) {
+  if (!WriteDeviceInterfaces(className, guidText, options.presentOnly, std::string(), out)) {
     // A run always starts with a heading line, even when the class has nothing to show.
     out << "*** " << className << " " << argument << std::endl;
-    out << std::endl;
-    return;
   }
-  out << text << std::endl;
+  out << std::endl;
 }
 
 }  // namespace devlist

@@ -37,6 +37,11 @@ std::string InterfaceClassName(const WideText& guidText);
 /// heading when `classGuidText` does not parse.
 std::string ListDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly);
 
+/// Writes that same text to `out` as it is made, after `opening`; nothing at all, not even `opening`, when the
+/// text is empty. True when something was written.
+bool WriteDeviceInterfaces(const std::string& className, const WideText& classGuidText, bool presentOnly,
+                           const std::string& opening, std::ostream& out);
+
 /// The run for `interface {guid}`: the listing of that class, or a heading and an empty line when it is empty.
 void RunSingleInterfaceClass(const RunOptions& options, std::ostream& out);
 

@@ -21,11 +21,10 @@ WideText WidenAscii(const char* text) {
 
 void SweepSetupClasses(bool presentOnly, std::ostream& out) {
   for (const SetupClassRow& row : SetupClassCatalogue) {
-    const std::string listing = ListSetupClassDevices(WidenAscii(row.guidText), presentOnly);
-    if (listing.empty()) continue;
-    // Every line is flushed as it ends, so output reaches a pipe class by class while the sweep goes on.
-    out << "*** " << row.displayName << ' ' << row.guidText << std::endl;
-    out << listing << std::endl;
+    // Written device by device under its heading, never held whole; a class without devices leaves no
+    // trace. Each class is flushed as it ends, so output reaches a pipe class by class while the sweep goes on.
+    const std::string heading = std::string("*** ") + row.displayName + ' ' + row.guidText + '\n';
+    if (WriteSetupClassDevices(WidenAscii(row.guidText), presentOnly, heading, out)) out << std::endl;
   }
 }
 

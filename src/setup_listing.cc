@@ -4,6 +4,7 @@
 #include <ostream>
 #include <sstream>
 #include <type_traits>
+#include <utility>
 
 #include "device_report.h"
 #include "platform.h"
@@ -40,21 +41,35 @@ const char* SetupListingFailureText(ListingOutcome outcome) {
   return outcome == ListingOutcome::badGuid ? "Unable to convert to guid." : "Unable to retrieve device info.";
 }
 
+bool WriteSetupClassDevices(const WideText& classGuidText, bool presentOnly, const std::string& opening,
+                            std::ostream& out) {
+  bool written = false;
+  const auto opened = [&]() -> std::ostream& {
+    if (!written) out << opening;
+    written = true;
+    return out;
+  };
+  // Line ends without a flush: the caller flushes once the class is done.
+  const ListingOutcome outcome =
+      VisitSetupClassDevices(classGuidText, presentOnly, [&opened](HDEVINFO set, SP_DEVINFO_DATA* device) {
+        opened() << '\n' << BuildDeviceReport(set, device) << '\n';
+      });
+  if (outcome != ListingOutcome::listed) opened() << SetupListingFailureText(outcome) << '\n';
+  return written;
+}
+
 std::string ListSetupClassDevices(const WideText& classGuidText, bool presentOnly) {
   std::ostringstream listing;
-  const ListingOutcome outcome =
-      VisitSetupClassDevices(classGuidText, presentOnly, [&listing](HDEVINFO set, SP_DEVINFO_DATA* device) {
-        listing << std::endl << BuildDeviceReport(set, device) << std::endl;
-      });
-  if (outcome != ListingOutcome::listed) listing << SetupListingFailureText(outcome) << std::endl;
-  return listing.str();
+  WriteSetupClassDevices(classGuidText, presentOnly, std::string(), listing);
+  return std::move(listing).str();
 }
 
 void RunSingleSetupClass(const RunOptions& options, std::ostream& out) {
   const std::string typed = options.classGuid.value_or(std::string());
   // The heading comes first, whatever opening the class gives.
   out << "*** setup " << typed << std::endl;
-  out << ListSetupClassDevices(WidenGuidArgument(typed), options.presentOnly) << std::endl;
+  WriteSetupClassDevices(WidenGuidArgument(typed), options.presentOnly, std::string(), out);
+  out << std::endl;
 }
 
 }  // namespace devlist

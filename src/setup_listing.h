@@ -31,6 +31,11 @@ const char* SetupListingFailureText(ListingOutcome outcome);
 /// info." and a line end when the GUID does not parse or the class cannot be opened.
 std::string ListSetupClassDevices(const WideText& classGuidText, bool presentOnly);
 
+/// Writes that same text to `out` as it is made, device by device, after `opening`; nothing at all, not even
+/// `opening`, when the text is empty. True when something was written.
+bool WriteSetupClassDevices(const WideText& classGuidText, bool presentOnly, const std::string& opening,
+                            std::ostream& out);
+
 /// The run for `setup {guid}`: the line "*** setup <guid as typed>", the class's listing, and a line end.
 void RunSingleSetupClass(const RunOptions& options, std::ostream& out);
 
