@@ -4,13 +4,19 @@
 
 namespace devlist::model {
 
-std::u16string Utf8ToUtf16(const std::string& text) {
+std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
+  out.reserve(text.size());  // never more units than bytes
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
     const unsigned char lead = p[i];
+    if (lead < 0x80) {
+      out.push_back(static_cast<char16_t>(lead));
+      ++i;
+      continue;
+    }
     std::size_t need = 0;
     char32_t cp = lead;
     char32_t min = 0;
@@ -47,9 +53,10 @@ std::u16string Utf8ToUtf16(const std::string& text) {
   return out;
 }
 
-std::string Utf16ToUtf8(const std::u16string& text) {
+std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
   const std::size_t n = text.size();
+  out.reserve(n);  // exact for ASCII, which most texts are
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {

@@ -9,8 +9,8 @@
 namespace devlist::model {
 
 /// UTF-8 to UTF-16 and back, as our ANSI code page does it (unpaired surrogates become "?").
-std::u16string Utf8ToUtf16(const std::string& text);
-std::string Utf16ToUtf8(const std::u16string& text);
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
 
 /// Test hook, run by WideCharToMultiByte before it converts `text` (its NUL included when the caller gave
 /// none), `sizing` when no buffer was given: a nonzero result makes that call fail with this error code.

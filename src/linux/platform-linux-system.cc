@@ -71,7 +71,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int textLength, 
     return 0;
   }
   const std::size_t bytes = textLength < 0 ? std::strlen(text) + 1 : static_cast<std::size_t>(textLength);
-  const std::u16string converted = devlist::model::Utf8ToUtf16(std::string(text, bytes));
+  const std::u16string converted = devlist::model::Utf8ToUtf16(std::string_view(text, bytes));
   const int count = static_cast<int>(converted.size());
   if (wideLength == 0) return count;
   if (count > wideLength) {
@@ -98,7 +98,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
   } else {
     units = static_cast<std::size_t>(wideLength);
   }
-  const std::u16string source(wide, units);
+  const std::u16string_view source(wide, units);
   if (devlist::model::wideToAnsiHook != nullptr) {
     if (const DWORD error = devlist::model::wideToAnsiHook(source, textLength == 0); error != ERROR_SUCCESS) {
       lastError = error;
