@@ -1,5 +1,6 @@
 #include "hardware_database.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -40,11 +41,20 @@ HwdbLookup OpenSystemHwdb() {
 }
 
 HwdbLookup OpenSystemHwdbOnFirstLookup() {
-  auto opened = std::make_shared<std::optional<HwdbLookup>>();
-  return [opened](const std::string& modalias) {
-    if (!opened->has_value()) *opened = OpenSystemHwdb();
-    const HwdbLookup& lookup = **opened;
-    return lookup ? lookup(modalias) : HwdbProperties{};
+  struct State {
+    std::optional<HwdbLookup> opened;
+    // Answers by modalias: a big machine has hundreds of functions and CPUs of one kind, asked for alike.
+    std::map<std::string, HwdbProperties> answers;
+  };
+  auto state = std::make_shared<State>();
+  return [state](const std::string& modalias) {
+    const auto known = state->answers.find(modalias);
+    if (known != state->answers.end()) return known->second;
+    if (!state->opened.has_value()) state->opened = OpenSystemHwdb();
+    const HwdbLookup& lookup = *state->opened;
+    HwdbProperties answer = lookup ? lookup(modalias) : HwdbProperties{};
+    state->answers.emplace(modalias, answer);
+    return answer;
   };
 }
 
