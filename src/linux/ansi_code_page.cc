@@ -53,35 +53,57 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
+namespace {
+
+// Walks the code points of UTF-16 text, each as the UTF-8 bytes our code page gives it (an unpaired
+// surrogate as "?"), handing every byte to `put`.
+template <typename Put>
+void EachUtf8Byte(std::u16string_view text, Put put) {
   const std::size_t n = text.size();
-  out.reserve(n);  // exact for ASCII, which most texts are
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
+    if (cp < 0x80) {
+      put(static_cast<char>(cp));
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      out.push_back('?');  // an unpaired surrogate has no UTF-8 form
+      put('?');  // an unpaired surrogate has no UTF-8 form
       continue;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    if (cp < 0x800) {
+      put(static_cast<char>(0xC0 | (cp >> 6)));
+      put(static_cast<char>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      put(static_cast<char>(0xE0 | (cp >> 12)));
+      put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      put(static_cast<char>(0x80 | (cp & 0x3F)));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      put(static_cast<char>(0xF0 | (cp >> 18)));
+      put(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      put(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      put(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
+}
+
+}  // namespace
+
+std::size_t Utf8Size(std::u16string_view text) {
+  std::size_t size = 0;
+  EachUtf8Byte(text, [&size](char) { ++size; });
+  return size;
+}
+
+void EncodeUtf8(std::u16string_view text, char* out) {
+  EachUtf8Byte(text, [&out](char c) { *out++ = c; });
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out(Utf8Size(text), '\0');
+  EncodeUtf8(text, out.data());
   return out;
 }
 

@@ -1,6 +1,7 @@
 // The ANSI code page of our Linux platform is UTF-8: the conversions between it and 16-bit text.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@ namespace devlist::model {
 /// UTF-8 to UTF-16 and back, as our ANSI code page does it (unpaired surrogates become "?").
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+/// The bytes Utf16ToUtf8 gives `text`, counted without making them; and those bytes written to `out`,
+/// which has room for that many.
+std::size_t Utf8Size(std::u16string_view text);
+void EncodeUtf8(std::u16string_view text, char* out);
 
 /// Test hook, run by WideCharToMultiByte before it converts `text` (its NUL included when the caller gave
 /// none), `sizing` when no buffer was given: a nonzero result makes that call fail with this error code.

@@ -105,15 +105,16 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
       return 0;
     }
   }
-  const std::string converted = devlist::model::Utf16ToUtf8(source);
+  // Counted first, then written straight into the caller's buffer when it has room.
+  const std::size_t size = devlist::model::Utf8Size(source);
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
-  const int count = static_cast<int>(converted.size());
+  const int count = static_cast<int>(size);
   if (textLength == 0) return count;
   if (count > textLength) {
     lastError = ERROR_INSUFFICIENT_BUFFER;
     return 0;
   }
-  std::memcpy(text, converted.data(), converted.size());
+  devlist::model::EncodeUtf8(source, text);
   return count;
 }
 

@@ -1,0 +1,47 @@
+#include "ansi_code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+namespace devlist::model {
+namespace {
+
+// Our code page's conversion, by the model's function and by the Win32 call sized first and then filled:
+// the same bytes, counted exactly, and a buffer one byte short refused.
+TEST(AnsiCodePage, SizingAndFillingAgreeOnEveryKindOfText) {
+  const struct {
+    std::u16string text;
+    std::string utf8;
+  } cases[] = {
+      {u"A", "A"},
+      {u"ASCII text", "ASCII text"},
+      {u"M\u00fcller", "M\xc3\xbcller"},
+      {u"\u4e2d\u65e5", "\xe4\xb8\xad\xe6\x97\xa5"},
+      {u"\U0001F600", "\xf0\x9f\x98\x80"},
+      {u"\u007f\u0080\u07ff\u0800\uffff", "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf"},
+      {std::u16string{u'a', char16_t(0xD800), u'b'}, "a?b"},
+      {std::u16string{char16_t(0xDC00), u'x'}, "?x"},
+      {std::u16string{char16_t(0xD83D)}, "?"},
+      {std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "?\xf0\x9f\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.utf8, Utf16ToUtf8(c.text)) << c.utf8;
+    EXPECT_EQ(c.utf8.size(), Utf8Size(c.text)) << c.utf8;
+    const int units = static_cast<int>(c.text.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, nullptr, 0, nullptr, nullptr);
+    ASSERT_EQ(static_cast<int>(c.utf8.size()), size) << c.utf8;
+    std::vector<char> buffer(c.utf8.size() + 1, '#');
+    EXPECT_EQ(size, WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, buffer.data(), size, nullptr, nullptr));
+    EXPECT_EQ(c.utf8 + "#", std::string(buffer.data(), buffer.size())) << "nothing written past the text";
+    if (size < 2) continue;  // a length of 0 asks for the size
+    EXPECT_EQ(0, WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, buffer.data(), size - 1, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError()) << c.utf8;
+  }
+}
+
+}  // namespace
+}  // namespace devlist::model
