@@ -337,7 +337,10 @@ TEST_F(SysfsScanTest, HostileEntriesAreSkippedWithoutHarm) {
   for (const model::Device& d : model::Devices()) ids.insert(d.instanceId);
   EXPECT_EQ(1u, ids.count("PCI\\VEN_8086&DEV_1533&SUBSYS_00000000&REV_00\\3&95FAC617&0&08"));
   EXPECT_EQ(1u, ids.count("PCI\\VEN_8086&DEV_1533&SUBSYS_00000000&REV_00\\3&95FAC617&0&20"));
-  EXPECT_EQ(3u, model::Devices().size());  // two functions and the odd interface; nothing else
+  // The functions whose vendor cannot be read keep their place, without the vendor they could not tell.
+  EXPECT_EQ(1u, ids.count("PCI\\VEN_FFFF&DEV_1533&SUBSYS_00000000&REV_00\\3&95FAC617&0&10"));
+  EXPECT_EQ(1u, ids.count("PCI\\VEN_FFFF&DEV_1533&SUBSYS_00000000&REV_00\\3&95FAC617&0&18"));
+  EXPECT_EQ(5u, model::Devices().size());  // four functions and the odd interface; nothing else
   const model::Device* labelled = model::FindDevice("PCI\\VEN_8086&DEV_1533&SUBSYS_00000000&REV_00\\3&95FAC617&0&20");
   ASSERT_NE(nullptr, labelled);
   EXPECT_EQ(std::string(256, 'x'), Text(*labelled, "Device_DeviceDesc"));  // capped, and not the outside file

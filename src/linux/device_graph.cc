@@ -10,8 +10,16 @@ constexpr int kMaxParentDepth = 64;
 }  // namespace
 
 NodeId DeviceGraph::Add(Node node) {
-  std::string candidate = node.id;
-  for (int n = 1; !usedIds_.insert(Upper(candidate)).second; ++n) candidate = node.id + "&" + std::to_string(n);
+  // Whatever a scanner made, the id leaves here in the one shape (three parts, clean, bounded); a taken id
+  // gets "&1", "&2", ... on its instance part, within the same bound.
+  const std::string base = NormalInstanceId(node.id);
+  std::string candidate = base;
+  for (int n = 1; !usedIds_.insert(Upper(candidate)).second; ++n) {
+    const std::size_t last = base.rfind('\\');
+    const std::size_t first = base.find('\\');
+    candidate = InstanceId(base.substr(0, first), base.substr(first + 1, last - first - 1),
+                           base.substr(last + 1) + "&" + std::to_string(n));
+  }
   node.id = std::move(candidate);
   nodes_.push_back(std::move(node));
   parents_.emplace_back();

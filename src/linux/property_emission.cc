@@ -132,7 +132,7 @@ void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigne
   for (const NodeInterface& itf : n.interfaces) {
     model::Interface mi;
     mi.interfaceClass = itf.guid;
-    mi.devicePath = itf.path;
+    mi.devicePath = Printable(itf.path, kMaxPathBytes);  // a path made from sysfs names, which may hold anything
     mi.deviceInstanceId = n.id;
     mi.flags = SPINT_ACTIVE;
     model::AddInterface(mi);

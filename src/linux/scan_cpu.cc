@@ -15,6 +15,8 @@ namespace {
 
 // /proc/cpuinfo of a machine with hundreds of processors is a few hundred KiB.
 constexpr std::size_t kMaxCpuinfoBytes = 1024 * 1024;
+// The model name's share of the processor's ids.
+constexpr std::size_t kMaxCpuModelBytes = 96;
 
 struct CpuInfo {
   std::string vendor, family, model, name;
@@ -83,9 +85,7 @@ std::string ProcessorIds(const CpuInfo& info, Node& n) {
     if (!info.model.empty()) {
       stems.insert(stems.begin(), stems.front() + "_Model_" + HwPart(info.model));
       if (!info.name.empty()) {
-        std::string model = info.name;
-        std::replace(model.begin(), model.end(), ' ', '_');
-        stems.insert(stems.begin(), stems.front() + "_-_" + Printable(model).substr(0, 96));
+        stems.insert(stems.begin(), stems.front() + "_-_" + HwPart(info.name, kMaxCpuModelBytes));
       }
     }
   }
@@ -118,7 +118,7 @@ void ScanCpus(ScanContext& context) {
     Node n;
     n.path = *path;
     n.cls = &kProcessor;
-    n.id = "ACPI\\" + ProcessorIds(info, n) + "\\_" + std::to_string(number);
+    n.id = InstanceId("ACPI", ProcessorIds(info, n), "_" + std::to_string(number));
     n.desc = info.name;
     if (n.desc.empty() && !info.vendor.empty() && !info.family.empty()) {
       n.desc = info.vendor + " Family " + info.family + " Model " + info.model;
@@ -137,7 +137,7 @@ void ScanCpus(ScanContext& context) {
         if (numa && *numa < 1024) n.numa = static_cast<DWORD>(*numa);
       }
     }
-    AddInterfaceTo(n, kItfProcessor, "/sys/devices/system/cpu/" + name);
+    AddInterfaceTo(n, kItfProcessor, "/sys/devices/system/cpu/" + Printable(name, kMaxPathBytes));
     context.graph.Add(std::move(n));
   }
 }

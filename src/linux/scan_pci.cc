@@ -1,6 +1,8 @@
 // PCI functions (bus/pci/devices), named by their ids and classed by their class code.
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "scanners.h"
 #include "sysfs_text.h"
@@ -82,6 +84,47 @@ std::string PciLocationPath(const std::string& path) {
   return loc;
 }
 
+// The ids of a function: each from its own attribute, else from the uevent file, else from the first
+// bytes of the configuration space, so that one file that cannot be read costs only what it alone says.
+struct PciIds {
+  std::string vendor, device, subsystemVendor, subsystemDevice, revision, classCode;
+};
+
+std::string ConfigField(const std::optional<std::string>& config, std::size_t at, std::size_t bytes) {
+  if (!config || config->size() < at + bytes) return {};
+  unsigned long long v = 0;
+  for (std::size_t i = bytes; i-- > 0;) v = v << 8 | static_cast<unsigned char>((*config)[at + i]);
+  return Hex(v, static_cast<int>(2 * bytes));
+}
+
+PciIds PciIdsOf(const SysfsReader& tree, const std::string& path) {
+  PciIds ids{HexField(tree.Attr(path, "vendor"), 4),           HexField(tree.Attr(path, "device"), 4),
+             HexField(tree.Attr(path, "subsystem_vendor"), 4), HexField(tree.Attr(path, "subsystem_device"), 4),
+             HexField(tree.Attr(path, "revision"), 2),         HexField(tree.Attr(path, "class"), 6)};
+  const auto pair = [](const std::string& text, std::string& first, std::string& second) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) return;
+    if (first.empty()) first = HexField(text.substr(0, colon), 4);
+    if (second.empty()) second = HexField(text.substr(colon + 1), 4);
+  };
+  if (ids.vendor.empty() || ids.device.empty()) pair(tree.Uevent(path, "PCI_ID"), ids.vendor, ids.device);
+  if (ids.subsystemVendor.empty() || ids.subsystemDevice.empty()) {
+    pair(tree.Uevent(path, "PCI_SUBSYS_ID"), ids.subsystemVendor, ids.subsystemDevice);
+  }
+  if (ids.classCode.empty()) ids.classCode = HexField(tree.Uevent(path, "PCI_CLASS"), 6);
+  if (ids.vendor.empty() || ids.device.empty() || ids.revision.empty() || ids.classCode.empty() ||
+      ids.subsystemVendor.empty() || ids.subsystemDevice.empty()) {
+    const std::optional<std::string> config = tree.ReadFile(Join(path, "config"));
+    for (auto [field, at, bytes] : {std::tuple{&ids.vendor, 0, 2}, {&ids.device, 2, 2}, {&ids.revision, 8, 1},
+                                    {&ids.classCode, 9, 3}, {&ids.subsystemVendor, 0x2C, 2},
+                                    {&ids.subsystemDevice, 0x2E, 2}}) {
+      if (field->empty()) *field = ConfigField(config, static_cast<std::size_t>(at), static_cast<std::size_t>(bytes));
+    }
+    if (ids.vendor == "FFFF") ids.vendor.clear();
+  }
+  return ids;
+}
+
 }  // namespace
 
 void ScanPci(ScanContext& context) {
@@ -91,36 +134,40 @@ void ScanPci(ScanContext& context) {
     if (!path || context.graph.At(*path)) continue;
     unsigned bus = 0, dev = 0, fn = 0;
     if (!ParsePciSlot(Base(*path), bus, dev, fn)) continue;
-    const std::string ven = HexField(tree.Attr(*path, "vendor"), 4);
-    const std::string did = HexField(tree.Attr(*path, "device"), 4);
-    const std::string cc = HexField(tree.Attr(*path, "class"), 6);
-    if (ven.empty() || did.empty() || cc.empty()) continue;  // vanished, or not a PCI function
-    std::string sub =
-        HexField(tree.Attr(*path, "subsystem_device"), 4) + HexField(tree.Attr(*path, "subsystem_vendor"), 4);
+    const PciIds ids = PciIdsOf(tree, *path);
+    // A folder gone by now is no device; one that is there keeps its place whatever of it cannot be read.
+    if (!tree.IsDir(*path)) continue;
+    const std::string ven = ids.vendor.empty() ? "FFFF" : ids.vendor;  // what a read of no function returns
+    const std::string did = ids.device.empty() ? "FFFF" : ids.device;
+    std::string sub = ids.subsystemDevice + ids.subsystemVendor;
     if (sub.size() != 8) sub = "00000000";
-    std::string rev = HexField(tree.Attr(*path, "revision"), 2);
-    if (rev.empty()) rev = "00";
-    const unsigned base = static_cast<unsigned>(std::stoul(cc.substr(0, 2), nullptr, 16));
-    const unsigned subclass = static_cast<unsigned>(std::stoul(cc.substr(2, 2), nullptr, 16));
+    const std::string rev = ids.revision.empty() ? "00" : ids.revision;
+    const std::string& cc = ids.classCode;
+    // Without its class code a function is classed by what it carries: a network interface makes it one.
+    const unsigned base = cc.empty() ? (tree.IsDir(Join(*path, "net")) ? 0x02u : 0xFFu)
+                                     : static_cast<unsigned>(std::stoul(cc.substr(0, 2), nullptr, 16));
+    const unsigned subclass = cc.empty() ? 0x80u : static_cast<unsigned>(std::stoul(cc.substr(2, 2), nullptr, 16));
 
     Node n;
     n.path = *path;
     const std::string vd = "PCI\\VEN_" + ven + "&DEV_" + did;
     n.id = vd + "&SUBSYS_" + sub + "&REV_" + rev + "\\" + SuffixOf(3, Dir(*path), Hex(dev << 3 | fn, 2));
     n.cls = PciSetupClass(base, subclass);
-    n.hardwareIds = {vd + "&SUBSYS_" + sub + "&REV_" + rev, vd + "&SUBSYS_" + sub, vd + "&CC_" + cc,
-                     vd + "&CC_" + cc.substr(0, 4)};
-    n.compatibleIds = {vd + "&REV_" + rev,
-                       vd,
-                       "PCI\\VEN_" + ven + "&CC_" + cc,
-                       "PCI\\VEN_" + ven + "&CC_" + cc.substr(0, 4),
-                       "PCI\\VEN_" + ven,
-                       "PCI\\CC_" + cc,
-                       "PCI\\CC_" + cc.substr(0, 4)};
+    n.hardwareIds = {vd + "&SUBSYS_" + sub + "&REV_" + rev, vd + "&SUBSYS_" + sub};
+    n.compatibleIds = {vd + "&REV_" + rev, vd};
+    if (!cc.empty()) {
+      n.hardwareIds.insert(n.hardwareIds.end(), {vd + "&CC_" + cc, vd + "&CC_" + cc.substr(0, 4)});
+      n.compatibleIds.insert(n.compatibleIds.end(),
+                             {"PCI\\VEN_" + ven + "&CC_" + cc, "PCI\\VEN_" + ven + "&CC_" + cc.substr(0, 4),
+                              "PCI\\VEN_" + ven, "PCI\\CC_" + cc, "PCI\\CC_" + cc.substr(0, 4)});
+    } else {
+      n.compatibleIds.push_back("PCI\\VEN_" + ven);
+    }
     const HwdbProperties db = context.Lookup(tree.Attr(*path, "modalias"));
     n.desc = DatabaseName(db, "ID_MODEL_FROM_DATABASE");
     if (n.desc.empty()) n.desc = Printable(tree.Attr(*path, "label"));
     if (n.desc.empty() && PciClassText(base, subclass) != nullptr) n.desc = PciClassText(base, subclass);
+    if (n.desc.empty()) n.desc = n.cls->generic;
     n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
     // Transport drivers (virtio) hand the function to a driver of a child device: that one is on top.
     for (const std::string& child : tree.List(*path)) {

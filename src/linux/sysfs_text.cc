@@ -34,32 +34,90 @@ std::string Dir(const std::string& path) {
 
 std::string Join(const std::string& dir, const std::string& name) { return dir.empty() ? name : dir + "/" + name; }
 
-std::string Printable(std::string_view s) {
+namespace {
+
+// The length of the UTF-8 sequence that starts at `s[i]`, its code point in `c`; 0 when no valid one does.
+std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& c) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  std::size_t n = 0;
+  if (b < 0x80) {
+    c = b;
+    return 1;
+  }
+  if (b >= 0xC2 && b <= 0xDF) n = 2, c = b & 0x1F;
+  else if (b >= 0xE0 && b <= 0xEF) n = 3, c = b & 0x0F;
+  else if (b >= 0xF0 && b <= 0xF4) n = 4, c = b & 0x07;
+  else return 0;
+  if (i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto cont = static_cast<unsigned char>(s[i + k]);
+    if ((cont & 0xC0) != 0x80) return 0;
+    c = c << 6 | (cont & 0x3F);
+  }
+  if ((n == 3 && c < 0x800) || (n == 4 && c < 0x10000) || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return n;
+}
+
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+std::string IdText(std::string_view s, bool upper, std::size_t limit) {
   std::string out;
-  for (char c : s.substr(0, kMaxTextBytes)) {
+  for (char c : Trim(s.substr(0, limit * 4))) {
+    if (out.size() >= limit) break;
     const auto u = static_cast<unsigned char>(c);
-    out.push_back(u < 0x20 || u == 0x7F ? '?' : c);
+    if (u < 0x21 || u > 0x7E || c == '\\' || c == '/' || c == ',') out.push_back('_');
+    else out.push_back(upper ? static_cast<char>(std::toupper(u)) : c);
   }
   return out;
 }
 
-namespace {
-
-std::string IdText(std::string_view s, bool upper) {
+// One part of an instance id: printable ASCII without the separator, blanks kept as they were given.
+std::string InstancePart(std::string_view s, std::size_t limit) {
   std::string out;
-  for (char c : Trim(s.substr(0, kMaxIdPartBytes * 4))) {
+  for (char c : s.substr(0, limit)) {
     const auto u = static_cast<unsigned char>(c);
-    if (u < 0x21 || u > 0x7E || c == '\\' || c == '/' || c == ',') out.push_back('_');
-    else out.push_back(upper ? static_cast<char>(std::toupper(u)) : c);
-    if (out.size() >= kMaxIdPartBytes) break;
+    out.push_back(u < 0x20 || u > 0x7E || c == '\\' ? '_' : c);
   }
-  return out;
+  return out.empty() ? "0" : out;
 }
 
 }  // namespace
 
-std::string IdPart(std::string_view s) { return IdText(s, true); }
-std::string HwPart(std::string_view s) { return IdText(s, false); }
+std::string Printable(std::string_view s, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    const std::size_t n = Utf8Sequence(s, i, c);
+    if (n == 0) {  // not UTF-8: the byte as it is
+      if (out.size() + 1 > limit) break;
+      out.push_back(s[i++]);
+      continue;
+    }
+    const std::string_view piece = IsControl(c) ? std::string_view("?") : s.substr(i, n);
+    if (out.size() + piece.size() > limit) break;
+    out += piece;
+    i += n;
+  }
+  return out;
+}
+
+std::string IdPart(std::string_view s, std::size_t limit) { return IdText(s, true, limit); }
+std::string HwPart(std::string_view s, std::size_t limit) { return IdText(s, false, limit); }
+
+std::string InstanceId(std::string_view enumerator, std::string_view device, std::string_view instance) {
+  // The enumerator and the instance are short by nature; what is left of the 200 goes to the device id.
+  const std::string e = InstancePart(enumerator, 32);
+  const std::string i = InstancePart(instance, 96);
+  const std::size_t room = kMaxInstanceIdChars - e.size() - i.size() - 2;
+  return e + "\\" + InstancePart(device, room) + "\\" + i;
+}
+
+std::string NormalInstanceId(std::string_view id) {
+  const std::size_t first = id.find('\\');
+  const std::size_t last = id.rfind('\\');
+  if (first == std::string_view::npos || first == last) return InstanceId("ROOT", id, "0");
+  return InstanceId(id.substr(0, first), id.substr(first + 1, last - first - 1), id.substr(last + 1));
+}
 
 std::string Padded(const std::string& s, std::size_t width) {
   std::string out = s.substr(0, width);

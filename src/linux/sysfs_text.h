@@ -12,9 +12,12 @@
 
 namespace devlist::sysfs {
 
-/// The longest text property kept, and the longest part of an id.
+/// The longest text property kept, the longest part of an id, the longest interface path, and the longest
+/// instance id in characters (MAX_DEVICE_ID_LEN on Windows).
 inline constexpr std::size_t kMaxTextBytes = 256;
 inline constexpr std::size_t kMaxIdPartBytes = 64;
+inline constexpr std::size_t kMaxPathBytes = 4096;
+inline constexpr std::size_t kMaxInstanceIdChars = 200;
 
 std::string Trim(std::string_view s);
 std::string Upper(std::string s);
@@ -25,13 +28,24 @@ std::string Base(const std::string& path);
 std::string Dir(const std::string& path);
 std::string Join(const std::string& dir, const std::string& name);
 
-/// A text as shown: at most kMaxTextBytes, control characters (a name may hold anything) as "?".
-std::string Printable(std::string_view s);
+/// A text as shown: at most `limit` bytes, cut between characters, never inside one; every control
+/// character (C0, DEL and the C1 controls U+0080 to U+009F: a name may hold anything, a newline would forge
+/// a line of the report) as "?". Bytes that are no UTF-8 stay as they are.
+std::string Printable(std::string_view s, std::size_t limit = kMaxTextBytes);
 
 /// One part of an id: blanks as "_", nothing but printable ASCII without "\\", "/" or ",", capped at
-/// kMaxIdPartBytes. Instance ids are upper case (IdPart); hardware ids keep their source's case (HwPart).
-std::string IdPart(std::string_view s);
-std::string HwPart(std::string_view s);
+/// `limit` bytes. Instance ids are upper case (IdPart); hardware ids keep their source's case (HwPart).
+std::string IdPart(std::string_view s, std::size_t limit = kMaxIdPartBytes);
+std::string HwPart(std::string_view s, std::size_t limit = kMaxIdPartBytes);
+
+/// An instance id as Windows shapes it: enumerator "\\" device id "\\" instance, each part printable ASCII
+/// without "\\" (anything else becomes "_"; an empty part "0"), at most kMaxInstanceIdChars in all: the device
+/// id gives way first, so the enumerator and the instance, which tell devices apart, stay whole.
+std::string InstanceId(std::string_view enumerator, std::string_view device, std::string_view instance);
+
+/// Any id text in that shape: its first and last "\\" are taken as the separators, a "\\" between them
+/// becomes "_"; a text without two separators is taken as a device id of enumerator "ROOT".
+std::string NormalInstanceId(std::string_view id);
 
 /// `s` cut or filled with "_" to exactly `width` characters.
 std::string Padded(const std::string& s, std::size_t width);

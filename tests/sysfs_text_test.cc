@@ -1,0 +1,49 @@
+#include "sysfs_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace devlist::sysfs {
+namespace {
+
+TEST(SysfsText, PrintableCutsBetweenCharactersAndMarksControls) {
+  const struct {
+    std::string in;
+    std::size_t limit;
+    std::string out;
+  } cases[] = {
+      {"plain", 256, "plain"},
+      {"a\tb\nc\x7f", 256, "a?b?c?"},
+      {"nel\xC2\x85 csi\xC2\x9B end", 256, "nel? csi? end"},  // C1 controls
+      {"\xC2\xA0nbsp \xE2\x82\xAC", 256, "\xC2\xA0nbsp \xE2\x82\xAC"},  // printable non-ASCII stays
+      {"ab\xE2\x82\xAC", 4, "ab"},                                       // the euro sign does not fit whole
+      {"ab\xE2\x82\xAC", 5, "ab\xE2\x82\xAC"},
+      {"x\xFF\xC3", 256, "x\xFF\xC3"},                                   // no UTF-8: the bytes as they are
+      {std::string(300, 'y'), 256, std::string(256, 'y')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.out, Printable(c.in, c.limit)) << c.in;
+}
+
+TEST(SysfsText, InstanceIdsHaveThreeCleanBoundedParts) {
+  const struct {
+    std::string enumerator, device, instance, out;
+  } cases[] = {
+      {"ACPI", "PNP0501", "1", "ACPI\\PNP0501\\1"},
+      {"ACPI", "A\\B/C\tD", "_0", "ACPI\\A_B/C_D\\_0"},
+      {"USB", "VID_1&PID_2", "", "USB\\VID_1&PID_2\\0"},
+      {"X", std::string(300, 'D'), "7", "X\\" + std::string(196, 'D') + "\\7"},
+      {"X", "\xE2\x82\xAC", "\x01", "X\\___\\_"},
+  };
+  for (const auto& c : cases) {
+    const std::string id = InstanceId(c.enumerator, c.device, c.instance);
+    EXPECT_EQ(c.out, id) << c.device;
+    EXPECT_LE(id.size(), kMaxInstanceIdChars) << c.device;
+  }
+  EXPECT_EQ("ACPI\\A_B\\_0", NormalInstanceId("ACPI\\A\\B\\_0"));  // four parts: the inner separator goes
+  EXPECT_EQ("ROOT\\LONELY\\0", NormalInstanceId("LONELY"));
+  EXPECT_EQ("PCI\\VEN_1&DEV_2\\3&0", NormalInstanceId("PCI\\VEN_1&DEV_2\\3&0"));
+}
+
+}  // namespace
+}  // namespace devlist::sysfs
