@@ -120,6 +120,8 @@ void DeviceGraph::LinkParents() {
       }
     } else if (n.parentIsAcpiRoot) {
       parent = acpiRoot_;
+    } else if (!n.parentPath.empty()) {
+      parent = AtOrAbove(n.parentPath);
     } else {
       parent = Above(n.path);
     }

@@ -26,6 +26,7 @@ struct Node {
   const ClassInfo* cls = &kSystem;
   std::string parentAcpiPath;  // ACPI devices: the parent is the nearest ACPI device above this
   bool parentIsAcpiRoot = false;
+  std::string parentPath;  // when set, the parent is the node at or above this path, not above `path`
 
   std::string desc, manufacturer, friendly, busDesc, model, firmware, bios, locationInfo, driverVersion;
   std::vector<std::string> drivers;  // the stack from the top: the function driver first

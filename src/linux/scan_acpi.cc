@@ -133,10 +133,16 @@ std::string AcpiInterfacePath(const SysfsReader& tree, const Found& f, const std
     }
   }
   if (f.hid == "LNXTHERM") {
-    for (const std::string& tz : tree.List(Join(f.acpiPath, "thermal_zone"))) {
-      itfPath = "/sys/class/thermal/" + Printable(tz);
-      break;
+    // The kernel links thermal_zone to the zone itself; listing through the link would name what is inside
+    // the zone's folder. A folder holding the zone's link is read as well.
+    std::string zone = tree.LinkName(Join(f.acpiPath, "thermal_zone"));
+    if (zone.empty()) {
+      for (const std::string& tz : tree.List(Join(f.acpiPath, "thermal_zone"))) {
+        zone = Printable(tz);
+        break;
+      }
     }
+    if (!zone.empty()) itfPath = "/sys/class/thermal/" + zone;
   }
   return itfPath;
 }

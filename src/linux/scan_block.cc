@@ -1,6 +1,7 @@
 // Block devices (class/block): disks and optical drives, named as Windows names SCSI, USB storage, NVMe and
 // virtual disks, and the partitions on them as storage volumes.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "scanners.h"
@@ -21,8 +22,36 @@ bool ParseScsiAddress(const std::string& name, unsigned& h, unsigned& c, unsigne
   return std::sscanf(name.c_str(), "%u:%u:%u:%u", &h, &c, &t, &l) == 4;
 }
 
-DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std::string& devName, bool loop,
-                        const std::optional<std::string>& devicePath) {
+bool IsPartition(const SysfsReader& tree, const std::string& path) {
+  // Older kernels have no partition attribute; their uevent says what the device is.
+  return !tree.Attr(path, "partition").empty() || tree.Uevent(path, "DEVTYPE") == "partition";
+}
+
+// nvmeXcYnZ: one controller's path to a namespace of a multipath subsystem. It has no device node; the
+// disk users open is the subsystem's nvmeXnZ.
+bool IsNvmePathNode(const std::string& name) {
+  unsigned x = 0, y = 0, z = 0;
+  char tail = 0;
+  return std::sscanf(name.c_str(), "nvme%uc%un%u%c", &x, &y, &z, &tail) == 3;
+}
+
+// The first controller of a multipath NVMe subsystem (devices/virtual/nvme-subsystem/nvme-subsysN), whose
+// links nvmeX lead to its controllers; none when the subsystem links none.
+std::optional<std::string> SubsystemController(const SysfsReader& tree, const std::string& subsystem) {
+  for (const std::string& name : tree.List(subsystem)) {
+    unsigned x = 0;
+    char tail = 0;
+    if (std::sscanf(name.c_str(), "nvme%u%c", &x, &tail) != 1) continue;
+    const auto ctrl = tree.Resolve(Join(subsystem, name));
+    if (ctrl && !StartsWith(*ctrl, "devices/virtual/")) return ctrl;
+  }
+  return std::nullopt;
+}
+
+// A disk's place, as the scan sees it: its own path, or for a multipath NVMe disk the path its controller
+// would give it, so it is named and parented as the same disk without multipath would be.
+DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std::string& place,
+                        const std::string& devName, bool loop, const std::optional<std::string>& devicePath) {
   const SysfsReader& tree = context.tree;
   DiskFacts f;
   f.cdrom = StartsWith(devName, "sr");
@@ -55,7 +84,7 @@ DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std
     const auto nsid = ParseNumber(tree.Attr(path, "nsid"), 10);
     f.tail = Hex(nsid && *nsid > 0 ? (*nsid - 1) & 0xFFFFFF : 0, 6);
     f.depth = 5;
-    const std::optional<NodeId> ctrl = context.graph.Above(path);
+    const std::optional<NodeId> ctrl = context.graph.Above(place);
     const auto& drivers = ctrl ? context.graph.node(*ctrl).drivers : std::vector<std::string>{};
     f.driver = drivers.empty() ? std::string() : drivers.back();
   } else if (devicePath && StartsWith(Base(*devicePath), "virtio")) {
@@ -78,7 +107,7 @@ void AddVolumes(ScanContext& context, const std::string& path, const std::string
   const SysfsReader& tree = context.tree;
   for (const std::string& part : tree.List(path)) {
     const std::string pp = Join(path, part);
-    if (tree.Attr(pp, "partition").empty()) continue;
+    if (!IsPartition(tree, pp)) continue;
     const auto start = ParseNumber(tree.Attr(pp, "start"), 10);
     Node v;
     v.path = pp;
@@ -95,13 +124,14 @@ void AddVolumes(ScanContext& context, const std::string& path, const std::string
 }
 
 void AddDisk(ScanContext& context, const std::string& path, const std::string& devName, bool loop,
-             const std::string& backing) {
+             const std::string& backing, const std::optional<std::string>& controller = std::nullopt) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
-  const auto devicePath = tree.Resolve(Join(path, "device"));
-  const DiskFacts f = ReadDiskFacts(context, path, devName, loop, devicePath);
+  const auto devicePath = controller ? controller : tree.Resolve(Join(path, "device"));
+  const std::string place = controller ? Join(*controller, devName) : path;
+  const DiskFacts f = ReadDiskFacts(context, path, place, devName, loop, devicePath);
 
-  const std::optional<NodeId> above = graph.Above(path);
+  const std::optional<NodeId> above = graph.Above(place);
   const bool usb = above && graph.node(*above).busType && *graph.node(*above).busType == kBusUsb;
   const std::string bus = usb ? "USBSTOR" : "SCSI";
   const std::string kind = f.cdrom ? "CdRom" : "Disk";
@@ -112,7 +142,8 @@ void AddDisk(ScanContext& context, const std::string& path, const std::string& d
   Node n;
   n.path = path;
   n.cls = f.cdrom ? &kCdrom : &kDisk;
-  std::string suffix = SuffixOf(f.depth, (above ? graph.node(*above).path : Dir(path)) + f.host, f.tail);
+  std::string suffix = SuffixOf(f.depth, (above ? graph.node(*above).path : Dir(place)) + f.host, f.tail);
+  if (controller) n.parentPath = *controller;
   if (usb) {
     // USB storage is named by the device's serial number and the unit's LUN, as Windows does.
     std::string usbDevice = graph.node(*above).path;
@@ -165,14 +196,19 @@ void ScanBlock(ScanContext& context) {
   for (const std::string& name : tree.List("class/block")) {
     const auto path = tree.Resolve(Join("class/block", name));
     if (!path || context.graph.At(*path)) continue;
-    if (!tree.Attr(*path, "partition").empty()) continue;  // with its disk, below
+    if (IsPartition(tree, *path)) continue;  // with its disk, below
     const std::string devName = Base(*path);
+    if (IsNvmePathNode(devName)) continue;
     if (StartsWith(devName, "ram") || StartsWith(devName, "zram")) continue;
     const bool loop = StartsWith(devName, "loop");
     std::string backing;
     if (loop) {
       backing = Printable(tree.Attr(*path, "loop/backing_file"));
       if (backing.empty()) continue;
+    } else if (StartsWith(*path, "devices/virtual/nvme-subsystem/")) {
+      const auto controller = SubsystemController(tree, Dir(*path));
+      if (controller) AddDisk(context, *path, devName, false, backing, controller);
+      continue;
     } else if (StartsWith(*path, "devices/virtual/")) {
       continue;  // device-mapper and md arrays are volumes of other disks, not drives
     }
