@@ -44,9 +44,18 @@ bool HasBit(const std::string& words, unsigned bit) {
     if (end > pos) parts.push_back(ParseNumber(words.substr(pos, end - pos), 16).value_or(0));
     pos = end;
   }
-  const std::size_t word = bit / 64;
+  // The kernel writes each word of its long, the first without padding and every later one padded to the
+  // long's full width: so the padding tells a 32-bit kernel's words (8 digits) from a 64-bit one's (16).
+  unsigned wordBits = 64;
+  if (parts.size() > 1) {
+    const std::size_t lastStart = words.find_last_not_of(' ');
+    const std::size_t lastSpace = words.rfind(' ', lastStart);
+    const std::size_t digits = lastStart - (lastSpace == std::string::npos ? 0 : lastSpace + 1) + 1;
+    if (digits == 8) wordBits = 32;
+  }
+  const std::size_t word = bit / wordBits;
   if (word >= parts.size()) return false;
-  return ((parts[parts.size() - 1 - word] >> (bit % 64)) & 1) != 0;
+  return ((parts[parts.size() - 1 - word] >> (bit % wordBits)) & 1) != 0;
 }
 
 InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {

@@ -43,7 +43,8 @@ InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath);
 /// The event node of an input device: "/dev/input/event3", or empty.
 std::string EventNodeOf(const SysfsReader& tree, const std::string& inputPath);
 
-/// Whether bit `bit` is set in a bitmap written as hexadecimal words, the most significant first.
+/// Whether bit `bit` is set in a bitmap written as hexadecimal words of the kernel's long, the most
+/// significant first; 32-bit words when the later words are padded to 8 digits, else 64-bit ones.
 bool HasBit(const std::string& words, unsigned bit);
 
 /// The keyboard or mouse interface of an input; false when it is neither or has no event node.
