@@ -19,10 +19,17 @@ struct UsbInterface {
   bool hasTty = false, hasNet = false;
 };
 
+// Communications functions by subclass: Ethernet, EEM, NCM and MBIM are network functions whether a driver
+// holds them or not; abstract control with an AT command protocol is a modem.
+bool CdcNetwork(const UsbInterface& i) {
+  return i.cls == 0x02 && (i.hasNet || i.sub == 0x06 || i.sub == 0x0C || i.sub == 0x0D || i.sub == 0x0E);
+}
+bool CdcModem(const UsbInterface& i) { return i.cls == 0x02 && i.sub == 0x02 && i.prot >= 0x01 && i.prot <= 0x06; }
+
 const ClassInfo* UsbFunctionClass(const UsbInterface& i) {
   switch (i.cls) {
     case 0x01: return &kMedia;
-    case 0x02: return i.hasNet ? &kNet : i.hasTty ? &kPorts : &kUsbDevice;
+    case 0x02: return CdcNetwork(i) ? &kNet : CdcModem(i) ? &kModem : i.hasTty ? &kPorts : &kUsbDevice;
     case 0x03: return &kHid;
     case 0x06: return &kImage;
     case 0x07: return &kPrinter;
@@ -38,7 +45,7 @@ const ClassInfo* UsbFunctionClass(const UsbInterface& i) {
 const char* UsbFunctionDesc(const UsbInterface& i) {
   switch (i.cls) {
     case 0x01: return "USB Audio Device";
-    case 0x02: return i.hasNet ? "USB Ethernet Adapter" : "USB Serial Device";
+    case 0x02: return CdcNetwork(i) ? "USB Ethernet Adapter" : CdcModem(i) ? "USB Modem" : "USB Serial Device";
     case 0x03: return "USB Input Device";
     case 0x06: return "USB Imaging Device";
     case 0x07: return "USB Printing Support";
