@@ -43,12 +43,16 @@ inline constexpr ClassInfo kMonitor{"Monitor", SetupClassGuid("Monitor"), "Gener
 inline constexpr ClassInfo kPorts{"Ports", SetupClassGuid("Ports (COM & LPT ports)"), "Communications Port"};
 inline constexpr ClassInfo kKeyboard{"Keyboard", SetupClassGuid("Keyboard"), "HID Keyboard Device"};
 inline constexpr ClassInfo kCamera{"Camera", SetupClassGuid("Camera"), "USB Video Device"};
+inline constexpr ClassInfo kTape{"TapeDrive", SetupClassGuid("Tape Drives"), "Tape drive"};
+inline constexpr ClassInfo kMediaChanger{"MediumChanger", SetupClassGuid("Media Changers"), "Medium changer"};
 // Not in the sweep's catalogue, but the class Windows gives USB host controllers, hubs and composite devices.
 inline constexpr ClassInfo kUsb{"USB", GuidFromBracedText("{36fc9e60-c465-11cf-8056-444553540000}"), "USB Device"};
 
 // Device interface classes.
 inline constexpr GUID kItfDisk = InterfaceClassGuid("GUID_DEVINTERFACE_DISK");
 inline constexpr GUID kItfCdrom = InterfaceClassGuid("GUID_DEVINTERFACE_CDROM");
+inline constexpr GUID kItfTape = InterfaceClassGuid("GUID_DEVINTERFACE_TAPE");
+inline constexpr GUID kItfMediumChanger = InterfaceClassGuid("GUID_DEVINTERFACE_MEDIUMCHANGER");
 inline constexpr GUID kItfPartition = InterfaceClassGuid("GUID_DEVINTERFACE_PARTITION");
 inline constexpr GUID kItfVolume = InterfaceClassGuid("GUID_DEVINTERFACE_VOLUME");
 inline constexpr GUID kItfNet = InterfaceClassGuid("GUID_DEVINTERFACE_NET");

@@ -10,6 +10,7 @@ void ScanPci(ScanContext& context);
 void ScanUsb(ScanContext& context);
 void ScanHid(ScanContext& context);
 void ScanBlock(ScanContext& context);
+void ScanScsiTapesAndChangers(ScanContext& context);
 void ScanCpus(ScanContext& context);
 void ScanAcpi(ScanContext& context);
 void ScanIio(ScanContext& context);

@@ -26,6 +26,7 @@ constexpr ScanStep kScanSteps[] = {
     {"usb", sysfs::ScanUsb, ScanRole::creates},
     {"hid", sysfs::ScanHid, ScanRole::creates},
     {"block", sysfs::ScanBlock, ScanRole::creates},
+    {"scsi_tape, scsi_changer", sysfs::ScanScsiTapesAndChangers, ScanRole::creates},
     {"net", sysfs::ScanNet, ScanRole::attachesOrCreates},
     {"cpu", sysfs::ScanCpus, ScanRole::creates},
     {"acpi", sysfs::ScanAcpi, ScanRole::creates},
