@@ -257,3 +257,29 @@ TEST_F(ScanFaultsTest, OneUnreadableAttributeDoesNotReclassifyADevice) {
 
 }  // namespace
 }  // namespace devlist
+
+namespace devlist {
+namespace {
+
+// Found by fuzzing: the volumes of a disk were named after the disk's id held by reference into the graph,
+// which moves its nodes as it grows (AddressSanitizer sees the read after free).
+TEST_F(ScanFaultsTest, ADiskWithManyPartitionsNamesEveryVolumeAfterIt) {
+  ScratchTree t;
+  ASSERT_FALSE(t.root().empty());
+  const std::string disk = "devices/virtual/block/loop0";
+  t.File(disk + "/loop/backing_file", "/srv/image\n");
+  t.Link("class/block/loop0", "../../" + disk);
+  constexpr int kPartitions = 40;
+  for (int i = 1; i <= kPartitions; ++i) {
+    t.File(disk + "/loop0p" + std::to_string(i) + "/partition", std::to_string(i) + "\n");
+    t.File(disk + "/loop0p" + std::to_string(i) + "/start", std::to_string(i * 2048) + "\n");
+  }
+  ScanSysfs(t.root());
+  const auto volumes = testing::IdsStartingWith("STORAGE\\VOLUME\\");
+  ASSERT_EQ(static_cast<std::size_t>(kPartitions), volumes.size());
+  // One disk, so one GUID before the offset in every volume's id.
+  for (const std::string& id : volumes) EXPECT_EQ(volumes.front().substr(0, 53), id.substr(0, 53)) << id;
+}
+
+}  // namespace
+}  // namespace devlist

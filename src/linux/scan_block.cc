@@ -186,7 +186,9 @@ void AddDisk(ScanContext& context, const std::string& path, const std::string& d
   n.removable = usb;
   AddInterfaceTo(n, f.cdrom ? kItfCdrom : kItfDisk, "/dev/" + devName);
   const NodeId disk = graph.Add(std::move(n));
-  AddVolumes(context, path, graph.node(disk).id);
+  // A copy: adding the volumes grows the graph, which moves its nodes.
+  const std::string diskId = graph.node(disk).id;
+  AddVolumes(context, path, diskId);
 }
 
 }  // namespace
