@@ -1,4 +1,5 @@
-// The USB scan over small trees: the class of a single-function device by its interface.
+// The USB scan over small trees: the class of a single-function device by its interface and what a driver
+// made of it.
 #include <string>
 
 #include "scratch_tree.h"
@@ -51,6 +52,27 @@ TEST_F(ScanUsbTest, CommunicationsFunctionsByTheirSubclass) {
     ASSERT_EQ(1u, ids.size()) << c.what;
     EXPECT_EQ(c.cls, ClassOf(ids[0])) << c.what;
     EXPECT_EQ(c.desc, TextProperty(*model::FindDevice(ids[0]), "Device_DeviceDesc")) << c.what;
+  }
+}
+
+
+TEST_F(ScanUsbTest, AGnssReceiverIsOfTheGnssClass) {
+  for (const bool gnss : {false, true}) {
+    model::Clear();
+    ScratchTree t;
+    ASSERT_FALSE(t.root().empty());
+    const std::string dev = "devices/pci0000:00/0000:00:14.0/usb1/1-3";
+    t.BusDevice("usb", dev);
+    t.File(dev + "/idVendor", "1546\n");
+    t.File(dev + "/idProduct", "01a8\n");
+    const std::string itf = dev + "/1-3:1.0";
+    t.File(itf + "/bInterfaceNumber", "00\n");
+    t.File(itf + "/bInterfaceClass", "ff\n");
+    if (gnss) t.ClassDevice("gnss", itf + "/gnss/gnss0");
+    ScanSysfs(t.root());
+    const auto ids = IdsStartingWith("USB\\VID_1546&PID_01A8\\");
+    ASSERT_EQ(1u, ids.size()) << gnss;
+    EXPECT_EQ(gnss ? "GNSS" : "USBDevice", ClassOf(ids[0])) << gnss;
   }
 }
 

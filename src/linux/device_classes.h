@@ -43,6 +43,8 @@ inline constexpr ClassInfo kMonitor{"Monitor", SetupClassGuid("Monitor"), "Gener
 inline constexpr ClassInfo kPorts{"Ports", SetupClassGuid("Ports (COM & LPT ports)"), "Communications Port"};
 inline constexpr ClassInfo kKeyboard{"Keyboard", SetupClassGuid("Keyboard"), "HID Keyboard Device"};
 inline constexpr ClassInfo kCamera{"Camera", SetupClassGuid("Camera"), "USB Video Device"};
+inline constexpr ClassInfo kGnss{"GNSS", SetupClassGuid("Global Positioning System/Global Navigation Satellite System"),
+                                 "GNSS receiver"};
 inline constexpr ClassInfo kTape{"TapeDrive", SetupClassGuid("Tape Drives"), "Tape drive"};
 inline constexpr ClassInfo kMediaChanger{"MediumChanger", SetupClassGuid("Media Changers"), "Medium changer"};
 // Not in the sweep's catalogue, but the class Windows gives USB host controllers, hubs and composite devices.

@@ -84,6 +84,11 @@ void DeviceGraph::AttachSerialPort(NodeId id, const std::string& devicePath, con
   if (n.cls == &kUsbDevice || n.cls == &kUsb) n.cls = &kPorts;
 }
 
+void DeviceGraph::AttachGnssReceiver(NodeId id) {
+  Node& n = mutable_node(id);
+  if (n.cls == &kUsbDevice || n.cls == &kUsb || n.cls == &kPorts || n.cls == &kSystem) n.cls = &kGnss;
+}
+
 void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
   AddInterface(id, kItfBthPort, itfPath);
   Node& n = mutable_node(id);

@@ -78,6 +78,9 @@ class DeviceGraph {
   void AttachSerialPort(NodeId id, const std::string& devicePath, const std::string& name);
   /// A Bluetooth radio on a device: its interface; a USB device that is nothing else becomes a radio.
   void AttachBluetoothRadio(NodeId id, const std::string& itfPath);
+  /// A GNSS receiver on a device (it has no interface class of its own): a device that is nothing more
+  /// specific becomes a receiver.
+  void AttachGnssReceiver(NodeId id);
   /// A camera's video node: its video interface, and its image interface on an imaging device.
   void AttachVideoCapture(NodeId id, const std::string& devicePath);
   /// A battery's power supply: its interface, and the maker and model it reports.

@@ -1,5 +1,6 @@
 // Class devices that belong to a device found before and only add to it: serial ports (class/tty), sound
-// cards (class/sound), cameras (class/video4linux) and Bluetooth radios (class/bluetooth).
+// cards (class/sound), cameras (class/video4linux), GNSS receivers (class/gnss) and Bluetooth radios
+// (class/bluetooth).
 #include <string>
 
 #include "scanners.h"
@@ -49,6 +50,12 @@ void ScanVideo(ScanContext& context) {
     const std::optional<NodeId> owner = context.graph.Above(*path);
     if (owner) context.graph.AttachVideoCapture(*owner, "/dev/" + Printable(name));
   }
+}
+
+void ScanGnss(ScanContext& context) {
+  ForEachOwned(context, "class/gnss", [&](NodeId owner, const std::string&, const std::string&) {
+    context.graph.AttachGnssReceiver(owner);
+  });
 }
 
 void ScanBluetooth(ScanContext& context) {

@@ -26,6 +26,7 @@ void ScanPowerSupplies(ScanContext& context);
 void ScanTty(ScanContext& context);
 void ScanSound(ScanContext& context);
 void ScanVideo(ScanContext& context);
+void ScanGnss(ScanContext& context);
 void ScanBluetooth(ScanContext& context);
 
 }  // namespace devlist::sysfs

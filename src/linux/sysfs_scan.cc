@@ -34,6 +34,7 @@ constexpr ScanStep kScanSteps[] = {
     {"tty", sysfs::ScanTty, ScanRole::attaches},
     {"sound", sysfs::ScanSound, ScanRole::attaches},
     {"video4linux", sysfs::ScanVideo, ScanRole::attaches},
+    {"gnss", sysfs::ScanGnss, ScanRole::attaches},
     {"bluetooth", sysfs::ScanBluetooth, ScanRole::attaches},
     {"power_supply", sysfs::ScanPowerSupplies, ScanRole::attachesOrCreates},
     {"drm", sysfs::ScanDrm, ScanRole::creates},
