@@ -107,7 +107,7 @@ void PrintUsage(std::ostream& out) {
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
                    const RunActionTable& jsonTable) {
-  // Added to the original argument set: only the single argument, spelled exactly so, asks for the version.
+  // An addition to the argument set: only the single argument, spelled exactly so, asks for the version.
   if (argc == 2 && std::string_view(argv[1]) == "--version") {
     out << "devlist " DEVLIST_VERSION << std::endl;
     return 0;
