@@ -1,47 +1,44 @@
 #include "ansi_code_page.h"
 
-#include <cstdint>
-
 namespace devlist::model {
+
+Utf8Sequence ReadUtf8Sequence(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  if (lead < 0x80) return {1, lead, true};
+  std::size_t length = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, cp = lead & 0x07, min = 0x10000;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, cp = lead & 0x0F, min = 0x800;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, cp = lead & 0x1F, min = 0x80;
+  } else {
+    return {};  // a stray continuation byte or a lead byte that starts no sequence
+  }
+  if (text.size() - at < length) return {};
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return {};
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  return {length, cp, cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)};
+}
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());  // never more units than bytes
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char lead = p[i];
-    if (lead < 0x80) {
-      out.push_back(static_cast<char16_t>(lead));
-      ++i;
-      continue;
-    }
-    std::size_t need = 0;
-    char32_t cp = lead;
-    char32_t min = 0;
-    if (lead >= 0xF0 && lead <= 0xF4) {
-      need = 3, cp = lead & 0x07, min = 0x10000;
-    } else if ((lead & 0xF0) == 0xE0) {
-      need = 2, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xE0) == 0xC0) {
-      need = 1, cp = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0x80) {
-      need = SIZE_MAX;  // a stray continuation byte or an invalid lead byte
-    }
-    bool ok = need != SIZE_MAX && n - i > need;
-    for (std::size_t k = 1; ok && k <= need; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if (!ok) {
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf8Sequence seq = ReadUtf8Sequence(text, i);
+    if (seq.length == 0) {
       // Malformed input becomes one replacement character per byte, so nothing valid after it is lost.
       out.push_back(u'\uFFFD');
       ++i;
       continue;
     }
-    i += need + 1;
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    i += seq.length;
+    char32_t cp = seq.valid ? seq.codePoint : 0xFFFD;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));

@@ -9,6 +9,16 @@
 
 namespace devlist::model {
 
+/// One UTF-8 sequence read at a position of a text: its length in bytes (0 when the bytes there are no
+/// sequence: a stray continuation, a lead byte that starts none, a sequence cut short) and its code point,
+/// `valid` false for one that is well formed but not allowed (overlong, a surrogate, past U+10FFFF).
+struct Utf8Sequence {
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+  bool valid = false;
+};
+Utf8Sequence ReadUtf8Sequence(std::string_view text, std::size_t at);
+
 /// UTF-8 to UTF-16 and back, as our ANSI code page does it (unpaired surrogates become "?").
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);

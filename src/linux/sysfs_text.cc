@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ansi_code_page.h"
+
 namespace devlist::sysfs {
 
 std::string Trim(std::string_view s) {
@@ -36,28 +38,6 @@ std::string Join(const std::string& dir, const std::string& name) { return dir.e
 
 namespace {
 
-// The length of the UTF-8 sequence that starts at `s[i]`, its code point in `c`; 0 when no valid one does.
-std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& c) {
-  const auto b = static_cast<unsigned char>(s[i]);
-  std::size_t n = 0;
-  if (b < 0x80) {
-    c = b;
-    return 1;
-  }
-  if (b >= 0xC2 && b <= 0xDF) n = 2, c = b & 0x1F;
-  else if (b >= 0xE0 && b <= 0xEF) n = 3, c = b & 0x0F;
-  else if (b >= 0xF0 && b <= 0xF4) n = 4, c = b & 0x07;
-  else return 0;
-  if (i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto cont = static_cast<unsigned char>(s[i + k]);
-    if ((cont & 0xC0) != 0x80) return 0;
-    c = c << 6 | (cont & 0x3F);
-  }
-  if ((n == 3 && c < 0x800) || (n == 4 && c < 0x10000) || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return n;
-}
-
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 std::string IdText(std::string_view s, bool upper, std::size_t limit) {
@@ -86,17 +66,16 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 std::string Printable(std::string_view s, std::size_t limit) {
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
-    char32_t c = 0;
-    const std::size_t n = Utf8Sequence(s, i, c);
-    if (n == 0) {  // not UTF-8: the byte as it is
+    const model::Utf8Sequence seq = model::ReadUtf8Sequence(s, i);
+    if (!seq.valid) {  // not UTF-8: the byte as it is
       if (out.size() + 1 > limit) break;
       out.push_back(s[i++]);
       continue;
     }
-    const std::string_view piece = IsControl(c) ? std::string_view("?") : s.substr(i, n);
+    const std::string_view piece = IsControl(seq.codePoint) ? std::string_view("?") : s.substr(i, seq.length);
     if (out.size() + piece.size() > limit) break;
     out += piece;
-    i += n;
+    i += seq.length;
   }
   return out;
 }
