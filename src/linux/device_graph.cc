@@ -15,10 +15,7 @@ NodeId DeviceGraph::Add(Node node) {
   const std::string base = NormalInstanceId(node.id);
   std::string candidate = base;
   for (int n = 1; !usedIds_.insert(Upper(candidate)).second; ++n) {
-    const std::size_t last = base.rfind('\\');
-    const std::size_t first = base.find('\\');
-    candidate = InstanceId(base.substr(0, first), base.substr(first + 1, last - first - 1),
-                           base.substr(last + 1) + "&" + std::to_string(n));
+    candidate = NormalInstanceId(base + "&" + std::to_string(n));
   }
   node.id = std::move(candidate);
   nodes_.push_back(std::move(node));
