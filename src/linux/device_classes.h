@@ -47,6 +47,8 @@ inline constexpr ClassInfo kGnss{"GNSS", SetupClassGuid("Global Positioning Syst
                                  "GNSS receiver"};
 inline constexpr ClassInfo kTape{"TapeDrive", SetupClassGuid("Tape Drives"), "Tape drive"};
 inline constexpr ClassInfo kMediaChanger{"MediumChanger", SetupClassGuid("Media Changers"), "Medium changer"};
+inline constexpr ClassInfo kBiometric{"Biometric", SetupClassGuid("Biometric Device"), "Fingerprint Reader"};
+inline constexpr ClassInfo kWpd{"WPD", SetupClassGuid("Windows Portable Devices (WPD)"), "MTP USB Device"};
 // Not in the sweep's catalogue, but the class Windows gives USB host controllers, hubs and composite devices.
 inline constexpr ClassInfo kUsb{"USB", GuidFromBracedText("{36fc9e60-c465-11cf-8056-444553540000}"), "USB Device"};
 
@@ -76,6 +78,7 @@ inline constexpr GUID kItfBthPort = InterfaceClassGuid("GUID_BTHPORT_DEVICE_INTE
 inline constexpr GUID kItfAudio = InterfaceClassGuid("KSCATEGORY_AUDIO");
 inline constexpr GUID kItfVideo = InterfaceClassGuid("KSCATEGORY_VIDEO");
 inline constexpr GUID kItfImage = InterfaceClassGuid("GUID_DEVINTERFACE_IMAGE");
+inline constexpr GUID kItfWpd = InterfaceClassGuid("GUID_DEVINTERFACE_WPD");
 inline constexpr GUID kItfSensor = InterfaceClassGuid("GUID_DEVINTERFACE_SENSOR");
 
 // Bus types, and the container every built-in device shares on Windows.

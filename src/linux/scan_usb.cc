@@ -17,7 +17,29 @@ struct UsbInterface {
   unsigned number = 0, cls = 0, sub = 0, prot = 0;
   std::string name, driver;
   bool hasTty = false, hasNet = false;
+  bool fingerprint = false;  // a vendor-specific function that its names or its driver call a fingerprint sensor
 };
+
+bool SaysFingerprint(const std::string& text) {
+  const std::string upper = Upper(text);
+  return upper.find("FINGERPRINT") != std::string::npos || upper.find("BIOMETRIC") != std::string::npos ||
+         upper.find("FPRINT") != std::string::npos;
+}
+
+// Fingerprint sensors are driven from user space, so their vendor-specific interface has no kernel driver to
+// tell them by: the product string, the interface string or the database's model name does ("Swipe
+// Fingerprint Sensor", "Biometric Coprocessor"), or a driver named for them where one is bound.
+bool FingerprintFunction(const UsbInterface& i, const std::string& productName, const std::string& modelName) {
+  return i.cls == 0xFF && (SaysFingerprint(i.name) || SaysFingerprint(i.driver) || SaysFingerprint(productName) ||
+                           SaysFingerprint(modelName));
+}
+
+// Still image with the PTP protocol: a camera, or a phone when its interface string says MTP; a phone may also
+// name a vendor-specific interface "MTP". Both are portable devices to Windows.
+bool StillImagePtp(const UsbInterface& i) { return i.cls == 0x06 && i.sub == 0x01 && i.prot == 0x01; }
+bool Mtp(const UsbInterface& i) {
+  return (StillImagePtp(i) || i.cls == 0xFF) && i.name.find("MTP") != std::string::npos;
+}
 
 // Communications functions by subclass: Ethernet, EEM, NCM and MBIM are network functions whether a driver
 // holds them or not; abstract control with an AT command protocol is a modem.
@@ -31,14 +53,15 @@ const ClassInfo* UsbFunctionClass(const UsbInterface& i) {
     case 0x01: return &kMedia;
     case 0x02: return CdcNetwork(i) ? &kNet : CdcModem(i) ? &kModem : i.hasTty ? &kPorts : &kUsbDevice;
     case 0x03: return &kHid;
-    case 0x06: return &kImage;
+    case 0x06: return StillImagePtp(i) ? &kWpd : &kImage;
     case 0x07: return &kPrinter;
     case 0x08: return &kUsb;
     case 0x09: return &kUsb;
     case 0x0B: return &kSmartCard;
     case 0x0E: return &kCamera;
     case 0xE0: return i.sub == 0x01 && i.prot == 0x01 ? &kBluetooth : &kUsbDevice;
-    default: return i.hasNet ? &kNet : i.hasTty ? &kPorts : &kUsbDevice;
+    default:
+      return i.hasNet ? &kNet : i.hasTty ? &kPorts : i.fingerprint ? &kBiometric : Mtp(i) ? &kWpd : &kUsbDevice;
   }
 }
 
@@ -47,14 +70,17 @@ const char* UsbFunctionDesc(const UsbInterface& i) {
     case 0x01: return "USB Audio Device";
     case 0x02: return CdcNetwork(i) ? "USB Ethernet Adapter" : CdcModem(i) ? "USB Modem" : "USB Serial Device";
     case 0x03: return "USB Input Device";
-    case 0x06: return "USB Imaging Device";
+    case 0x06: return Mtp(i) ? "MTP USB Device" : StillImagePtp(i) ? "Digital Still Camera" : "USB Imaging Device";
     case 0x07: return "USB Printing Support";
     case 0x08: return "USB Mass Storage Device";
     case 0x09: return "Generic USB Hub";
     case 0x0B: return "USB Smart Card Reader";
     case 0x0E: return "USB Video Device";
     case 0xE0: return "Generic Bluetooth Adapter";
-    default: return i.hasTty ? "USB Serial Port" : "USB Device";
+    default:
+      return i.hasTty ? "USB Serial Port" : i.hasNet ? "USB Device" : i.fingerprint ? "Fingerprint Reader"
+                                                                     : Mtp(i)        ? "MTP USB Device"
+                                                                                     : "USB Device";
   }
 }
 
@@ -125,7 +151,8 @@ std::vector<std::pair<std::string, std::string>> UsbDevicesInOrder(const SysfsRe
 
 // One device per function of a composite device.
 void AddFunctions(ScanContext& context, NodeId deviceId, const std::string& devicePath, const std::string& vp,
-                  const std::string& rev, const std::vector<std::vector<const UsbInterface*>>& functions) {
+                  const std::string& rev, const std::string& deviceNode,
+                  const std::vector<std::vector<const UsbInterface*>>& functions) {
   DeviceGraph& graph = context.graph;
   for (const auto& function : functions) {
     const UsbInterface& i = *function.front();
@@ -146,6 +173,7 @@ void AddFunctions(ScanContext& context, NodeId deviceId, const std::string& devi
     f.address = i.number;
     const std::string location = FirstLocation(graph, deviceId);
     if (!location.empty()) f.locationPaths.push_back(location + "#USBMI(" + std::to_string(i.number) + ")");
+    if (!deviceNode.empty() && f.cls == &kWpd) AddInterfaceTo(f, kItfWpd, deviceNode);
     const NodeId fi = graph.Add(std::move(f));
     for (const UsbInterface* member : function) graph.Alias(member->path, fi);
   }
@@ -170,8 +198,11 @@ void ScanUsb(ScanContext& context) {
     const std::string product = Printable(tree.Attr(path, "product"));
     const std::string maker = Printable(tree.Attr(path, "manufacturer"));
     const std::string serial = tree.Attr(path, "serial");
-    const std::vector<UsbInterface> interfaces = ReadUsbInterfaces(tree, path, name);
+    std::vector<UsbInterface> interfaces = ReadUsbInterfaces(tree, path, name);
     const HwdbProperties db = context.Lookup("usb:v" + vid + "p" + pid);
+    for (UsbInterface& i : interfaces) {
+      i.fingerprint = FingerprintFunction(i, product, DatabaseName(db, "ID_MODEL_FROM_DATABASE"));
+    }
     const std::optional<NodeId> above = graph.Above(path);
     char nodeBuf[64] = {0};
     if (busnum && devnum && *busnum < 1000 && *devnum < 1000) {
@@ -255,6 +286,8 @@ void ScanUsb(ScanContext& context) {
       if (!own.empty()) n.drivers.push_back(own);
       for (const UsbInterface& i : interfaces) graph.Alias(i.path, graph.NextId());
       if (nodeBuf[0] != '\0') AddInterfaceTo(n, kItfUsbDevice, nodeBuf);
+      // A portable device is opened through the device's node, as libmtp and libgphoto2 do.
+      if (nodeBuf[0] != '\0' && n.cls == &kWpd) AddInterfaceTo(n, kItfWpd, nodeBuf);
     } else {
       n.cls = &kUsb;
       n.desc = "USB Composite Device";
@@ -266,7 +299,7 @@ void ScanUsb(ScanContext& context) {
     }
     n.driverVersion = n.drivers.empty() ? std::string() : DriverVersionOf(tree, path, n.drivers.back());
     const NodeId deviceId = graph.Add(std::move(n));
-    if (composite) AddFunctions(context, deviceId, path, vp, rev, functions);
+    if (composite) AddFunctions(context, deviceId, path, vp, rev, nodeBuf, functions);
   }
 }
 
