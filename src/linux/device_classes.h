@@ -51,6 +51,9 @@ inline constexpr ClassInfo kBiometric{"Biometric", SetupClassGuid("Biometric Dev
 inline constexpr ClassInfo kWpd{"WPD", SetupClassGuid("Windows Portable Devices (WPD)"), "MTP USB Device"};
 // Not in the sweep's catalogue, but the class Windows gives USB host controllers, hubs and composite devices.
 inline constexpr ClassInfo kUsb{"USB", GuidFromBracedText("{36fc9e60-c465-11cf-8056-444553540000}"), "USB Device"};
+// Not in the sweep's catalogue either: the class Windows gives SD host controllers and the cards on them.
+inline constexpr ClassInfo kSdHost{"SDHost", GuidFromBracedText("{a0a588a4-c46f-4b37-b7ea-c82fe89870c6}"),
+                                   "SD Host Controller"};
 
 // Device interface classes.
 inline constexpr GUID kItfDisk = InterfaceClassGuid("GUID_DEVINTERFACE_DISK");

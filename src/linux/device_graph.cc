@@ -86,6 +86,18 @@ void DeviceGraph::AttachGnssReceiver(NodeId id) {
   if (n.cls == &kUsbDevice || n.cls == &kUsb || n.cls == &kPorts || n.cls == &kSystem) n.cls = &kGnss;
 }
 
+void DeviceGraph::AttachFunctionClass(NodeId id, const ClassInfo& cls) {
+  Node& n = mutable_node(id);
+  if (n.cls == &kSystem) n.cls = &cls;
+}
+
+void DeviceGraph::AttachFunctionDriver(NodeId id, const std::string& driver, const std::string& version) {
+  Node& n = mutable_node(id);
+  if (!n.drivers.empty() || driver.empty()) return;
+  n.drivers.push_back(driver);
+  n.driverVersion = version;
+}
+
 void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
   AddInterface(id, kItfBthPort, itfPath);
   Node& n = mutable_node(id);

@@ -81,6 +81,12 @@ class DeviceGraph {
   /// A GNSS receiver on a device (it has no interface class of its own): a device that is nothing more
   /// specific becomes a receiver.
   void AttachGnssReceiver(NodeId id);
+  /// A function found on a device (an SD host, a fingerprint sensor): a device that is nothing more specific
+  /// than a system device is of the function's class.
+  void AttachFunctionClass(NodeId id, const ClassInfo& cls);
+  /// The driver of a bus device that is the same hardware as a listed device: it drives that device when
+  /// nothing else does.
+  void AttachFunctionDriver(NodeId id, const std::string& driver, const std::string& version);
   /// A camera's video node: its video interface, and its image interface on an imaging device.
   void AttachVideoCapture(NodeId id, const std::string& devicePath);
   /// A battery's power supply: its interface, and the maker and model it reports.
