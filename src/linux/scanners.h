@@ -16,6 +16,8 @@ void ScanAcpi(ScanContext& context);
 void ScanIio(ScanContext& context);
 void ScanHwmon(ScanContext& context);
 void ScanDrm(ScanContext& context);
+void ScanBusDevices(ScanContext& context);
+void ScanSerioPorts(ScanContext& context);
 
 // Scans that attach what they find to a device found before, and create one only when there is none.
 void ScanNet(ScanContext& context);

@@ -19,18 +19,23 @@ struct ScanStep {
 };
 
 // The order of the scans, stated once. Buses come first, so that class devices find the device they belong
-// to above them: PCI and USB before HID, block and net; ACPI after PCI, whose functions it names; the input
-// scan after HID and ACPI, which claim their inputs; every scan that only attaches after all that create.
+// to above them: PCI and USB before HID, block and net; ACPI after PCI, whose functions it names; the other
+// buses after ACPI, which lists the devices it describes on them, and before net, so a network interface
+// of a platform or SDIO device is that device's; the input scan after HID, ACPI and those buses, which
+// claim their inputs; the PS/2 ports after the input scan, which gives their inputs to the firmware's
+// keyboard and mouse; every scan that only attaches after all that create.
 constexpr ScanStep kScanSteps[] = {
     {"pci", sysfs::ScanPci, ScanRole::creates},
     {"usb", sysfs::ScanUsb, ScanRole::creates},
     {"hid", sysfs::ScanHid, ScanRole::creates},
     {"block", sysfs::ScanBlock, ScanRole::creates},
     {"scsi_tape, scsi_changer", sysfs::ScanScsiTapesAndChangers, ScanRole::creates},
-    {"net", sysfs::ScanNet, ScanRole::attachesOrCreates},
     {"cpu", sysfs::ScanCpus, ScanRole::creates},
     {"acpi", sysfs::ScanAcpi, ScanRole::creates},
+    {"platform, spi, i2c, serial, mmc, sdio", sysfs::ScanBusDevices, ScanRole::creates},
+    {"net", sysfs::ScanNet, ScanRole::attachesOrCreates},
     {"input", sysfs::ScanInputs, ScanRole::attachesOrCreates},
+    {"serio", sysfs::ScanSerioPorts, ScanRole::creates},
     {"tty", sysfs::ScanTty, ScanRole::attaches},
     {"sound", sysfs::ScanSound, ScanRole::attaches},
     {"video4linux", sysfs::ScanVideo, ScanRole::attaches},

@@ -1,0 +1,313 @@
+// Devices on the buses that firmware and drivers describe (platform, SPI, I2C, serial devices, MMC cards,
+// SDIO functions) and the PS/2 ports (serio) that no other scan lists: every bound one, under the class its
+// function has, below the nearest device listed above it.
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scanners.h"
+#include "sysfs_text.h"
+
+namespace devlist::sysfs {
+namespace {
+
+// In the order they are scanned; each device is on one bus only.
+constexpr const char* kBuses[] = {"platform", "spi", "i2c", "serial", "mmc", "sdio"};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// "coretemp.0" and "cros-ec-dev.2.auto" without their instance: "coretemp", "cros-ec-dev".
+std::string WithoutInstance(std::string name) {
+  if (name.size() > 5 && name.compare(name.size() - 5, 5, ".auto") == 0) name.resize(name.size() - 5);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot + 1 < name.size() &&
+      std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end(),
+                  [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+    name.resize(dot);
+  }
+  return name;
+}
+
+// Driver and device names spell the parts of a word with "-" and "_" alike.
+bool SameName(const std::string& a, const std::string& b) {
+  const auto fold = [](char c) { return c == '-' ? '_' : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+std::string ModaliasOf(const SysfsReader& tree, const std::string& path) {
+  const std::string alias = tree.Attr(path, "modalias");
+  return alias.empty() ? tree.Uevent(path, "MODALIAS") : alias;
+}
+
+// The listed device a bus device is the same hardware as: its firmware node is a listed device, or the
+// firmware's view of one (a driver's cells share their parent's node).
+std::optional<NodeId> SameHardwareAs(const ScanContext& context, const std::string& path) {
+  const auto fw = context.tree.Resolve(Join(path, "firmware_node"));
+  if (!fw) return std::nullopt;
+  if (const auto listed = context.graph.At(*fw)) return listed;
+  const auto physical = context.tree.Resolve(Join(*fw, "physical_node"));
+  if (!physical || *physical == path) return std::nullopt;
+  return context.graph.At(*physical);
+}
+
+// A device a driver makes for itself to have something to bind to (serial8250, i8042, coretemp.0,
+// alarmtimer.0.auto): named after its driver, described by no firmware, and no cell of a device above it
+// (the cells a device's driver adds, a ChromeOS EC's among them, sit below a device of a bus). What hardware
+// it stands for, the firmware lists (the serial ports, the keyboard) or a scan of its own does (its sensors).
+bool DriversOwnDevice(const SysfsReader& tree, const std::string& path, const std::string& driver) {
+  if (!SameName(WithoutInstance(Base(path)), driver)) return false;
+  if (tree.Exists(Join(path, "firmware_node")) || tree.Exists(Join(path, "of_node"))) return false;
+  const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
+  return !above || !StartsWith(*above, "bus/");
+}
+
+// Fingerprint sensors on SPI and I2C have no class of their own in Linux: a driver or firmware id that says
+// so, the id of a sensor driven from user space through spidev, or the cros_fp node of a ChromeOS EC that
+// is a fingerprint MCU tells them.
+constexpr const char* kFingerprintAliases[] = {"acpi:ELAN7001:"};
+
+bool IsFingerprintSensor(const SysfsReader& tree, const std::string& path, const std::string& modalias,
+                         const std::string& driver) {
+  if (Lower(modalias + " " + driver).find("fingerprint") != std::string::npos) return true;
+  for (const char* alias : kFingerprintAliases) {
+    if (StartsWith(modalias, alias)) return true;
+  }
+  return tree.IsDir(Join(path, "chromeos/cros_fp"));
+}
+
+// The ChromeOS EC nodes (class chromeos), by what the EC is.
+struct CrosEcKind {
+  const char* node;
+  const char* desc;
+};
+constexpr CrosEcKind kCrosEcKinds[] = {
+    {"cros_ec", "ChromeOS Embedded Controller"},       {"cros_fp", "ChromeOS Fingerprint Sensor"},
+    {"cros_pd", "ChromeOS Power Delivery Controller"}, {"cros_ish", "ChromeOS Integrated Sensor Hub"},
+    {"cros_scp", "ChromeOS System Control Processor"}, {"cros_tp", "ChromeOS Touchpad Controller"},
+};
+
+// The class devices that say what a device does, in the order they decide.
+struct FunctionFolder {
+  const char* folder;
+  const ClassInfo* cls;
+};
+constexpr FunctionFolder kFunctionFolders[] = {
+    {"mmc_host", &kSdHost},     {"net", &kNet},      {"drm", &kDisplay}, {"sound", &kMedia},
+    {"bluetooth", &kBluetooth}, {"hwmon", &kSensor},
+};
+
+// A serial port of the device (on newer kernels behind the serial core's controller and port devices) that
+// has a UART behind it, as the tty scan counts them.
+bool HasSerialPort(const SysfsReader& tree, const std::string& path) {
+  const std::string name = Base(path);
+  for (const std::string& dir : {Join(path, "tty"), Join(path, name + ":0/" + name + ":0.0/tty")}) {
+    for (const std::string& tty : tree.List(dir)) {
+      if (tree.Attr(Join(dir, tty), "type") != "0") return true;
+    }
+  }
+  return false;
+}
+
+const ClassInfo* FunctionClassOf(const ScanContext& context, const std::string& bus, const std::string& path,
+                                 const std::string& modalias, const std::string& driver) {
+  const SysfsReader& tree = context.tree;
+  if (IsFingerprintSensor(tree, path, modalias, driver)) return &kBiometric;
+  if (bus == "mmc") return &kSdHost;  // a memory card, of its host's class as on Windows; its disk is a disk
+  for (const FunctionFolder& f : kFunctionFolders) {
+    if (!tree.List(Join(path, f.folder)).empty()) return f.cls;
+  }
+  if (HasSerialPort(tree, path)) return &kPorts;
+  for (const std::string& in : tree.List(Join(path, "input"))) {
+    const InputKind kind = InputKindOf(tree, Join(Join(path, "input"), in));
+    if (kind != InputKind::other) return kind == InputKind::keyboard ? &kKeyboard : &kMouse;
+  }
+  // The transport of HID devices listed below it (I2C HID without firmware of its own).
+  for (const std::string& child : tree.List(path)) {
+    const auto id = context.graph.At(Join(path, child));
+    if (id && context.graph.node(*id).busType == kBusHid) return &kHid;
+  }
+  return &kSystem;
+}
+
+// The name a bus matches drivers by: the first compatible of a device-tree node (from the uevent, or from an
+// "of:N<name>T<type>C<compatible>" modalias), an ACPI id, the name in the modalias ("platform:cros-ec-dev",
+// "i2c:ee1004"), else the device's own name without its instance.
+std::string MatchName(const SysfsReader& tree, const std::string& path, const std::string& modalias) {
+  const std::string compatible = tree.Uevent(path, "OF_COMPATIBLE_0");
+  if (!compatible.empty()) return compatible;
+  if (StartsWith(modalias, "of:")) {
+    const std::size_t type = modalias.find('T', 3);
+    const std::size_t first = type == std::string::npos ? type : modalias.find('C', type);
+    if (first != std::string::npos && first + 1 < modalias.size()) {
+      return modalias.substr(first + 1, modalias.find('C', first + 1) - first - 1);
+    }
+  } else if (StartsWith(modalias, "acpi:")) {
+    return modalias.substr(5, modalias.find(':', 5) - 5);
+  } else if (const std::size_t colon = modalias.find(':'); colon != std::string::npos && colon + 1 < modalias.size()) {
+    return modalias.substr(colon + 1);
+  }
+  return WithoutInstance(Base(path));
+}
+
+struct BusIds {
+  std::string device, instanceTail, desc;
+  std::vector<std::string> hardwareIds;
+};
+
+BusIds CardIds(const SysfsReader& tree, const std::string& path) {
+  const std::string type = Printable(tree.Attr(path, "type"));
+  const std::string name = Printable(tree.Attr(path, "name"));
+  BusIds ids;
+  ids.device = type + "&NAME_" + name;
+  ids.hardwareIds = {"MMC\\" + HwPart(ids.device), "MMC\\" + HwPart(type)};
+  const std::string serial = tree.Attr(path, "serial");
+  ids.instanceTail = serial.empty() ? IdPart(Base(path)) : IdPart(serial);
+  ids.desc = type == "SD" ? "SD Memory Card" : type == "MMC" ? "MMC Memory Card" : "Memory Card";
+  return ids;
+}
+
+BusIds SdioIds(const SysfsReader& tree, const std::string& path) {
+  const std::string vid = HexField(tree.Attr(path, "vendor"), 4), pid = HexField(tree.Attr(path, "device"), 4);
+  const std::string fn = IdPart(Base(path).substr(Base(path).rfind(':') + 1));
+  BusIds ids;
+  const std::string vp = "VID_" + (vid.empty() ? "0000" : vid) + "&PID_" + (pid.empty() ? "0000" : pid);
+  ids.device = vp + "&FN_" + fn;
+  ids.hardwareIds = {"SDIO\\" + ids.device, "SDIO\\" + vp};
+  const std::string cls = HexField(tree.Attr(path, "class"), 2);
+  if (!cls.empty()) ids.hardwareIds.push_back("SDIO\\CLASS_" + cls);
+  ids.instanceTail = IdPart(Base(path));
+  return ids;
+}
+
+BusIds GenericIds(const SysfsReader& tree, const std::string& bus, const std::string& path,
+                  const std::string& modalias) {
+  BusIds ids;
+  ids.device = MatchName(tree, path, modalias);
+  const std::string enumerator = Upper(bus) + "\\";
+  const auto count = ParseNumber(tree.Uevent(path, "OF_COMPATIBLE_N"), 10).value_or(0);
+  for (unsigned long long i = 0; i < std::min(count, 8ull); ++i) {
+    const std::string compatible = tree.Uevent(path, "OF_COMPATIBLE_" + std::to_string(i));
+    if (!compatible.empty()) ids.hardwareIds.push_back(enumerator + HwPart(compatible));
+  }
+  if (ids.hardwareIds.empty()) ids.hardwareIds.push_back(enumerator + HwPart(ids.device));
+  ids.instanceTail = IdPart(Base(path));
+  for (const CrosEcKind& k : kCrosEcKinds) {
+    if (ids.desc.empty() && tree.IsDir(Join(path, std::string("chromeos/") + k.node))) ids.desc = k.desc;
+  }
+  return ids;
+}
+
+void AddBusDevice(ScanContext& context, const std::string& bus, const std::string& path, const std::string& driver,
+                  const std::string& modalias) {
+  const SysfsReader& tree = context.tree;
+  const BusIds ids = bus == "mmc"    ? CardIds(tree, path)
+                     : bus == "sdio" ? SdioIds(tree, path)
+                                     : GenericIds(tree, bus, path, modalias);
+  Node n;
+  n.path = path;
+  n.cls = FunctionClassOf(context, bus, path, modalias, driver);
+  n.id = Upper(bus) + "\\" + IdPart(ids.device) + "\\" + SuffixOf(4, Dir(path), ids.instanceTail);
+  n.hardwareIds = ids.hardwareIds;
+  const HwdbProperties db = context.Lookup(modalias);
+  n.desc = DatabaseName(db, "ID_MODEL_FROM_DATABASE");
+  if (n.desc.empty()) n.desc = ids.desc;
+  // A port, a network adapter or a sensor of a kind: the class says it best; a sensor chip, by its name.
+  if (n.desc.empty() && n.cls != &kSystem && n.cls != &kSensor) n.desc = n.cls->generic;
+  if (n.desc.empty()) n.desc = Printable(ids.device);
+  if (bus == "mmc" && !tree.Attr(path, "name").empty()) n.names.push_back(Printable(tree.Attr(path, "name")));
+  n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
+  n.drivers.push_back(driver);
+  n.driverVersion = DriverVersionOf(tree, path, driver);
+  n.driverExpected = true;
+  n.bios = BiosName(FirmwarePathOf(tree, path));
+  if (n.cls == &kSensor) {
+    for (const std::string& hw : tree.List(Join(path, "hwmon"))) {
+      AddInterfaceTo(n, kItfSensor, "/sys/class/hwmon/" + Printable(hw));
+    }
+  }
+  context.graph.Add(std::move(n));
+}
+
+}  // namespace
+
+void ScanBusDevices(ScanContext& context) {
+  const SysfsReader& tree = context.tree;
+  DeviceGraph& graph = context.graph;
+  for (const std::string bus : kBuses) {
+    const std::string dir = "bus/" + bus + "/devices";
+    for (const std::string& name : tree.List(dir)) {
+      const auto path = tree.Resolve(Join(dir, name));
+      if (!path) continue;
+      const std::string driver = DriverOf(tree, *path);
+      if (driver.empty()) continue;
+      const std::string modalias = ModaliasOf(tree, *path);
+      std::optional<NodeId> listed = graph.At(*path);
+      if (!listed) {
+        listed = SameHardwareAs(context, *path);
+        if (listed) graph.AttachFunctionDriver(*listed, driver, DriverVersionOf(tree, *path, driver));
+      }
+      if (listed) {
+        if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*listed, kBiometric);
+        continue;
+      }
+      if (bus == "platform" && DriversOwnDevice(tree, *path, driver)) continue;
+      if (bus == "i2c" && driver == "dummy") continue;  // a further address of a chip listed at its first
+      const std::vector<std::string> children = tree.List(*path);
+      // A sensor the IIO scan lists by its IIO device.
+      if (std::any_of(children.begin(), children.end(),
+                      [](const std::string& c) { return StartsWith(c, "iio:device"); })) {
+        continue;
+      }
+      AddBusDevice(context, bus, *path, driver, modalias);
+    }
+  }
+  // SD hosts that other scans list: PCI SD host controllers, ACPI ones, and the devices a host's cell is part of.
+  for (const std::string& name : tree.List("class/mmc_host")) {
+    const auto path = tree.Resolve(Join("class/mmc_host", name));
+    if (!path) continue;
+    const std::string host = Dir(Dir(*path));
+    std::optional<NodeId> owner = graph.At(host);
+    if (!owner) owner = SameHardwareAs(context, host);
+    if (owner) graph.AttachFunctionClass(*owner, kSdHost);
+  }
+}
+
+void ScanSerioPorts(ScanContext& context) {
+  const SysfsReader& tree = context.tree;
+  DeviceGraph& graph = context.graph;
+  for (const std::string& name : tree.List("bus/serio/devices")) {
+    const auto path = tree.Resolve(Join("bus/serio/devices", name));
+    if (!path || graph.At(*path)) continue;
+    const std::string driver = DriverOf(tree, *path);
+    if (driver.empty()) continue;
+    // A port the firmware names (the keyboard controller's, found through its PNP0303 or PNP0F13 device) is
+    // the keyboard or mouse listed with the firmware's devices; a port whose input a device has claimed (as
+    // the input scan does for the keyboard controller's ports) is that device.
+    if (!tree.Attr(*path, "firmware_id").empty()) continue;
+    const std::vector<std::string> inputs = tree.List(Join(*path, "input"));
+    if (std::any_of(inputs.begin(), inputs.end(),
+                    [&](const std::string& in) { return graph.InputHandled(Join(Join(*path, "input"), in)); })) {
+      continue;
+    }
+    const std::string modalias = ModaliasOf(tree, *path);
+    Node n;
+    n.path = *path;
+    const std::string device = StartsWith(modalias, "serio:") ? modalias.substr(6) : std::string("PORT");
+    n.id = "SERIO\\" + IdPart(device) + "\\" + SuffixOf(4, Dir(*path), IdPart(Base(*path)));
+    n.hardwareIds = {"SERIO\\" + HwPart(device)};
+    n.desc = Printable(tree.Attr(*path, "description"));
+    if (n.desc.empty()) n.desc = "PS/2 port";
+    n.drivers.push_back(driver);
+    n.driverVersion = DriverVersionOf(tree, *path, driver);
+    n.driverExpected = true;
+    graph.Add(std::move(n));
+  }
+}
+
+}  // namespace devlist::sysfs
