@@ -75,7 +75,8 @@ void BuildPcKeyboardController(const ScratchTree& t) {
   OnBus(t, "platform", "devices/platform/coretemp.0", "coretemp");
   t.ClassDevice("hwmon", "devices/platform/coretemp.0/hwmon/hwmon2");
   t.File("devices/platform/coretemp.0/hwmon/hwmon2/name", "coretemp\n");
-  OnBus(t, "platform", "devices/platform/dmi-ipmi-si.0", "ipmi_si");
+  OnBus(t, "platform", "devices/platform/dmi-ipmi-si.0", "ipmi_si");  // the firmware's, found in its tables
+  OnBus(t, "platform", "devices/platform/ipmi_bmc.0100.32", "ipmi");
   // The firmware lists the serial port, on the PNP bus.
   AcpiDevice(t, "devices/LNXSYSTM:00/PNP0501:00", "PNP0501", "devices/pnp0/00:03");
   // A port the firmware names is its keyboard; one it does not, driven raw, is a port of its own.
@@ -138,9 +139,14 @@ void BuildSdCard(const ScratchTree& t) {
   t.LinkTo(card + "/block/mmcblk0/device", card);
   t.File(card + "/block/mmcblk0/mmcblk0p1/partition", "1\n");
   t.File(card + "/block/mmcblk0/mmcblk0p1/start", "8192\n");
-  // A PCI SD host controller is one too.
+  // A PCI SD host controller is one too, and so is a card reader whose driver's cell is the host.
   t.Pci("0000:00:12.0", "0x8086", "0x080501");
   t.ClassDevice("mmc_host", "devices/pci0000:00/0000:00:12.0/mmc_host/mmc1");
+  t.Pci("0000:00:1c.0", "0x10ec", "0xff0000");
+  t.LinkTo("devices/pci0000:00/0000:00:1c.0/subsystem", "bus/pci");
+  const std::string cell = "devices/pci0000:00/0000:00:1c.0/rtsx_pci_sdmmc.0";
+  OnBus(t, "platform", cell, "rtsx_pci_sdmmc");
+  t.ClassDevice("mmc_host", cell + "/mmc_host/mmc2");
 }
 
 void BuildSdioWifi(const ScratchTree& t) {
@@ -188,7 +194,7 @@ TEST_F(ScanBusTest, BoundDevicesOnceUnderTheClassOfTheirFunction) {
         {"HWMON\\CORETEMP\\", "Sensor", ""},
         {"PLATFORM\\DMI-IPMI-SI\\", "System", ""},
         {"SERIO\\TY01PR00ID00EX00\\", "System", ""}},
-       {"PLATFORM\\SERIAL8250", "PLATFORM\\I8042", "PLATFORM\\CORETEMP", "SERIO\\TY06"},
+       {"PLATFORM\\SERIAL8250", "PLATFORM\\I8042", "PLATFORM\\CORETEMP", "PLATFORM\\IPMI", "SERIO\\TY06"},
        4},
       {"an SPI fingerprint sensor behind a controller cell",
        BuildSpiFingerprint,
@@ -217,9 +223,10 @@ TEST_F(ScanBusTest, BoundDevicesOnceUnderTheClassOfTheirFunction) {
         {"MMC\\SD&NAME_SC32G\\", "SDHost", "PLATFORM\\BRCM_BCM2711-EMMC2\\"},
         {"SCSI\\DISK&VEN_SD&PROD_SC32G\\", "DiskDrive", "MMC\\SD&NAME_SC32G\\"},
         {"STORAGE\\VOLUME\\", "Volume", "SCSI\\DISK&VEN_SD&PROD_SC32G\\"},
-        {"PCI\\VEN_8086&DEV_1533", "SDHost", ""}},
-       {},
-       5},
+        {"PCI\\VEN_8086&DEV_1533", "SDHost", ""},
+        {"PCI\\VEN_10EC&DEV_1533", "SDHost", ""}},
+       {"PLATFORM\\RTSX"},
+       6},
       {"an SDIO Wi-Fi function",
        BuildSdioWifi,
        {{"PLATFORM\\BRCM_BCM2835-MMC\\", "SDHost", ""},

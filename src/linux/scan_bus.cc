@@ -3,6 +3,7 @@
 // function has, below the nearest device listed above it.
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,23 +22,30 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// "coretemp.0" and "cros-ec-dev.2.auto" without their instance: "coretemp", "cros-ec-dev".
+// "coretemp.0", "ipmi_bmc.0100.32" and "cros-ec-dev.2.auto" without their instance: "coretemp", "ipmi_bmc",
+// "cros-ec-dev".
 std::string WithoutInstance(std::string name) {
   if (name.size() > 5 && name.compare(name.size() - 5, 5, ".auto") == 0) name.resize(name.size() - 5);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot + 1 < name.size() &&
-      std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end(),
-                  [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+  for (std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0 && dot + 1 < name.size();
+       dot = name.rfind('.')) {
+    if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+      break;
+    }
     name.resize(dot);
   }
   return name;
 }
 
+// A device named after its driver: the driver's name, or that name and a word more ("ipmi_bmc" of "ipmi").
 // Driver and device names spell the parts of a word with "-" and "_" alike.
-bool SameName(const std::string& a, const std::string& b) {
+bool NamedAfter(const std::string& name, const std::string& driver) {
   const auto fold = [](char c) { return c == '-' ? '_' : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+  if (name.size() < driver.size() || driver.empty()) return false;
+  if (!std::equal(driver.begin(), driver.end(), name.begin(), [&](char x, char y) { return fold(x) == fold(y); })) {
+    return false;
+  }
+  return name.size() == driver.size() || fold(name[driver.size()]) == '_';
 }
 
 std::string ModaliasOf(const SysfsReader& tree, const std::string& path) {
@@ -57,14 +65,30 @@ std::optional<NodeId> SameHardwareAs(const ScanContext& context, const std::stri
 }
 
 // A device a driver makes for itself to have something to bind to (serial8250, i8042, coretemp.0,
-// alarmtimer.0.auto): named after its driver, described by no firmware, and no cell of a device above it
-// (the cells a device's driver adds, a ChromeOS EC's among them, sit below a device of a bus). What hardware
-// it stands for, the firmware lists (the serial ports, the keyboard) or a scan of its own does (its sensors).
+// alarmtimer.0.auto, the IPMI handler's ipmi_bmc.0): named after its driver, described by no firmware, and no cell of a
+// device above it (the cells a device's driver adds, a ChromeOS EC's among them, sit below a device of a bus). What
+// hardware it stands for, the firmware lists (the serial ports, the keyboard) or a scan of its own does (its sensors).
 bool DriversOwnDevice(const SysfsReader& tree, const std::string& path, const std::string& driver) {
-  if (!SameName(WithoutInstance(Base(path)), driver)) return false;
+  if (!NamedAfter(WithoutInstance(Base(path)), driver)) return false;
   if (tree.Exists(Join(path, "firmware_node")) || tree.Exists(Join(path, "of_node"))) return false;
   const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
   return !above || !StartsWith(*above, "bus/");
+}
+
+// A part that the driver of a PCI function or a USB device adds below it (an LPSS controller's I2C and DMA
+// cells, a card reader's SD and Memory Stick hosts, the sound card of an audio DSP): Windows lists the
+// function, once, with the driver that holds it.
+bool CellOfFunction(const SysfsReader& tree, const std::string& path) {
+  const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
+  return above && (*above == "bus/pci" || *above == "bus/usb");
+}
+
+// The listed device that stands for a device: itself, the device it is the same hardware as, or the function
+// it is a cell of.
+std::optional<NodeId> ListedAs(const ScanContext& context, const std::string& path) {
+  if (const auto listed = context.graph.At(path)) return listed;
+  if (const auto same = SameHardwareAs(context, path)) return same;
+  return CellOfFunction(context.tree, path) ? context.graph.AtOrAbove(Dir(path)) : std::nullopt;
 }
 
 // Fingerprint sensors on SPI and I2C have no class of their own in Linux: a driver or firmware id that says
@@ -160,9 +184,15 @@ struct BusIds {
   std::vector<std::string> hardwareIds;
 };
 
+// An attribute, else the uevent key the kernel writes the same value under.
+std::string AttrOrUevent(const SysfsReader& tree, const std::string& path, const char* attr, const char* key) {
+  const std::string value = tree.Attr(path, attr);
+  return value.empty() ? tree.Uevent(path, key) : value;
+}
+
 BusIds CardIds(const SysfsReader& tree, const std::string& path) {
-  const std::string type = Printable(tree.Attr(path, "type"));
-  const std::string name = Printable(tree.Attr(path, "name"));
+  const std::string type = Printable(AttrOrUevent(tree, path, "type", "MMC_TYPE"));
+  const std::string name = Printable(AttrOrUevent(tree, path, "name", "MMC_NAME"));
   BusIds ids;
   ids.device = type + "&NAME_" + name;
   ids.hardwareIds = {"MMC\\" + HwPart(ids.device), "MMC\\" + HwPart(type)};
@@ -172,14 +202,22 @@ BusIds CardIds(const SysfsReader& tree, const std::string& path) {
   return ids;
 }
 
-BusIds SdioIds(const SysfsReader& tree, const std::string& path) {
-  const std::string vid = HexField(tree.Attr(path, "vendor"), 4), pid = HexField(tree.Attr(path, "device"), 4);
+// An SDIO function's ids, from its attributes or else from its modalias ("sdio:c07v02D0dA9A6").
+BusIds SdioIds(const SysfsReader& tree, const std::string& path, const std::string& modalias) {
+  unsigned aliasClass = 0, aliasVendor = 0, aliasDevice = 0;
+  const bool fromAlias =
+      std::sscanf(modalias.c_str(), "sdio:c%2xv%4xd%4x", &aliasClass, &aliasVendor, &aliasDevice) == 3;
+  const auto field = [&](const char* attr, unsigned fallback, int width) {
+    const std::string value = HexField(tree.Attr(path, attr), width);
+    return value.empty() && fromAlias ? Hex(fallback, width) : value;
+  };
+  const std::string vid = field("vendor", aliasVendor, 4), pid = field("device", aliasDevice, 4);
   const std::string fn = IdPart(Base(path).substr(Base(path).rfind(':') + 1));
   BusIds ids;
   const std::string vp = "VID_" + (vid.empty() ? "0000" : vid) + "&PID_" + (pid.empty() ? "0000" : pid);
   ids.device = vp + "&FN_" + fn;
   ids.hardwareIds = {"SDIO\\" + ids.device, "SDIO\\" + vp};
-  const std::string cls = HexField(tree.Attr(path, "class"), 2);
+  const std::string cls = field("class", aliasClass, 2);
   if (!cls.empty()) ids.hardwareIds.push_back("SDIO\\CLASS_" + cls);
   ids.instanceTail = IdPart(Base(path));
   return ids;
@@ -207,7 +245,7 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
                   const std::string& modalias) {
   const SysfsReader& tree = context.tree;
   const BusIds ids = bus == "mmc"    ? CardIds(tree, path)
-                     : bus == "sdio" ? SdioIds(tree, path)
+                     : bus == "sdio" ? SdioIds(tree, path, modalias)
                                      : GenericIds(tree, bus, path, modalias);
   Node n;
   n.path = path;
@@ -220,7 +258,8 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
   // A port, a network adapter or a sensor of a kind: the class says it best; a sensor chip, by its name.
   if (n.desc.empty() && n.cls != &kSystem && n.cls != &kSensor) n.desc = n.cls->generic;
   if (n.desc.empty()) n.desc = Printable(ids.device);
-  if (bus == "mmc" && !tree.Attr(path, "name").empty()) n.names.push_back(Printable(tree.Attr(path, "name")));
+  const std::string cardName = bus == "mmc" ? AttrOrUevent(tree, path, "name", "MMC_NAME") : std::string();
+  if (!cardName.empty()) n.names.push_back(Printable(cardName));
   n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
   n.drivers.push_back(driver);
   n.driverVersion = DriverVersionOf(tree, path, driver);
@@ -256,7 +295,7 @@ void ScanBusDevices(ScanContext& context) {
         if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*listed, kBiometric);
         continue;
       }
-      if (bus == "platform" && DriversOwnDevice(tree, *path, driver)) continue;
+      if (bus == "platform" && (DriversOwnDevice(tree, *path, driver) || CellOfFunction(tree, *path))) continue;
       if (bus == "i2c" && driver == "dummy") continue;  // a further address of a chip listed at its first
       const std::vector<std::string> children = tree.List(*path);
       // A sensor the IIO scan lists by its IIO device.
@@ -267,14 +306,11 @@ void ScanBusDevices(ScanContext& context) {
       AddBusDevice(context, bus, *path, driver, modalias);
     }
   }
-  // SD hosts that other scans list: PCI SD host controllers, ACPI ones, and the devices a host's cell is part of.
+  // SD hosts that other scans list: PCI SD host controllers, ACPI ones, and the functions a host is a cell of.
   for (const std::string& name : tree.List("class/mmc_host")) {
     const auto path = tree.Resolve(Join("class/mmc_host", name));
     if (!path) continue;
-    const std::string host = Dir(Dir(*path));
-    std::optional<NodeId> owner = graph.At(host);
-    if (!owner) owner = SameHardwareAs(context, host);
-    if (owner) graph.AttachFunctionClass(*owner, kSdHost);
+    if (const auto owner = ListedAs(context, Dir(Dir(*path)))) graph.AttachFunctionClass(*owner, kSdHost);
   }
 }
 
