@@ -66,13 +66,15 @@ struct Answers {
   bool exists = false;
   bool isDir = false;
   std::string link;
+  std::optional<std::string> resolved;
   bool operator==(const Answers&) const = default;
 };
 
 Answers AskAll(const SysfsReader& reader, const std::string& rel) {
   const std::string dir = rel.find('/') == std::string::npos ? std::string() : rel.substr(0, rel.rfind('/'));
   const std::string name = rel.substr(rel.find('/') == std::string::npos ? 0 : rel.rfind('/') + 1);
-  return {reader.ReadFile(rel), reader.Attr(dir, name), reader.Exists(rel), reader.IsDir(rel), reader.LinkName(rel)};
+  return {reader.ReadFile(rel), reader.Attr(dir, name), reader.Exists(rel), reader.IsDir(rel), reader.LinkName(rel),
+          reader.Resolve(rel)};
 }
 
 const char* const kPaths[] = {
@@ -85,12 +87,18 @@ const char* const kPaths[] = {
 };
 
 // Read by name inside kept directory handles, with a hook (no handle kept between reads), and the older way
-// (realpath and a check, no handles at all): each path gets the same answers, read twice over.
+// (realpath and a check, no handles at all): each path gets the same answers, read twice over; the second
+// time the kept handles have their listings, and the directories were listed before.
 TEST_F(ReaderTree, EveryWayOfReadingAgrees) {
   const SysfsReader kept(root_);
   const SysfsReader hooked(root_, [](const std::string&) {});
   const SysfsReader older(root_, {}, SysfsReader::Resolution::realpathCheck);
   for (int round = 0; round < 2; ++round) {
+    for (const char* dir : {"devices/dev0", "bus/pci/devices", ""}) {
+      if (round == 1) {
+        EXPECT_EQ(older.List(dir), kept.List(dir)) << dir;
+      }
+    }
     for (const char* rel : kPaths) {
       const Answers expected = AskAll(older, rel);
       EXPECT_TRUE(expected == AskAll(kept, rel)) << rel;

@@ -1,46 +1,111 @@
 #include "directory_handles.h"
 
+#include <dirent.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 namespace devlist::sysfs {
+namespace {
+
+// The record getdents64 fills, as the kernel lays it out.
+struct LinuxDirent64 {
+  unsigned long long ino;
+  long long off;
+  unsigned short reclen;
+  unsigned char type;
+  char name[1];
+};
+
+constexpr std::size_t kListingBuffer = 32 * 1024;
+
+bool ByName(const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; }
+
+}  // namespace
+
+bool ListDirectory(int fd, std::vector<ListedEntry>& entries) {
+  entries.clear();
+  const std::unique_ptr<char[]> buffer(new char[kListingBuffer]);
+  for (;;) {
+    const long n = syscall(SYS_getdents64, fd, buffer.get(), kListingBuffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    for (long at = 0; at < n;) {
+      LinuxDirent64 record;
+      const std::size_t head = offsetof(LinuxDirent64, name);
+      if (static_cast<std::size_t>(n - at) < head) return false;
+      std::memcpy(&record, buffer.get() + at, head);
+      if (record.reclen <= head || record.reclen > n - at) return false;
+      const char* name = buffer.get() + at + head;
+      const std::size_t length = strnlen(name, record.reclen - head);
+      const std::string_view view(name, length);
+      if (view != "." && view != "..") entries.push_back({std::string(view), record.type});
+      at += record.reclen;
+    }
+  }
+  std::sort(entries.begin(), entries.end(), ByName);
+  return true;
+}
 
 DirectoryHandles::~DirectoryHandles() { Clear(); }
 
-int DirectoryHandles::Find(const std::string& dir) {
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].dir != dir) continue;
-    if (i != 0) {
-      Entry found = std::move(entries_[i]);
-      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
-      entries_.insert(entries_.begin(), std::move(found));
-    }
-    return entries_.front().fd;
+DirectoryHandles::Handle* DirectoryHandles::Find(const std::string& dir) {
+  for (std::size_t i = 0; i < handles_.size(); ++i) {
+    if (handles_[i].dir != dir) continue;
+    if (i != 0) std::rotate(handles_.begin(), handles_.begin() + static_cast<std::ptrdiff_t>(i),
+                            handles_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return &handles_.front();
   }
-  return -1;
+  return nullptr;
 }
 
-int DirectoryHandles::Keep(const std::string& dir, int fd) {
-  if (fd < 0) return -1;
+DirectoryHandles::Handle* DirectoryHandles::Keep(const std::string& dir, int fd, bool linkFree) {
+  if (fd < 0) return nullptr;
   if (capacity_ == 0) {
-    if (transient_ >= 0) close(transient_);
-    transient_ = fd;
-    return fd;
+    if (transient_.fd >= 0) close(transient_.fd);
+    transient_ = Handle{dir, fd, linkFree, 0, false, {}};
+    return &transient_;
   }
-  if (entries_.size() >= capacity_) {
-    close(entries_.back().fd);
-    entries_.pop_back();
+  if (handles_.size() >= capacity_) {
+    close(handles_.back().fd);
+    handles_.pop_back();
   }
-  entries_.insert(entries_.begin(), Entry{dir, fd});
-  return fd;
+  handles_.insert(handles_.begin(), Handle{dir, fd, linkFree, 0, false, {}});
+  return &handles_.front();
 }
 
 void DirectoryHandles::Clear() {
-  for (const Entry& e : entries_) close(e.fd);
-  entries_.clear();
-  if (transient_ >= 0) close(transient_);
-  transient_ = -1;
+  for (const Handle& h : handles_) close(h.fd);
+  handles_.clear();
+  if (transient_.fd >= 0) close(transient_.fd);
+  transient_ = Handle{};
+}
+
+const std::vector<ListedEntry>* DirectoryHandles::ListingForLookup(Handle& handle) const {
+  // One name in a directory is cheaper asked of the directory itself than listed; from the second on, the
+  // listing pays for itself.
+  if (capacity_ == 0 || (!handle.listed && ++handle.lookups < 2)) return nullptr;
+  return Listing(handle);
+}
+
+const std::vector<ListedEntry>* DirectoryHandles::Listing(Handle& handle) {
+  if (!handle.listed) {
+    if (!ListDirectory(handle.fd, handle.entries)) return nullptr;
+    handle.listed = true;
+  }
+  return &handle.entries;
+}
+
+const ListedEntry* DirectoryHandles::Entry(const std::vector<ListedEntry>& entries, std::string_view name) {
+  const auto it = std::lower_bound(entries.begin(), entries.end(), name,
+                                   [](const ListedEntry& e, std::string_view n) { return e.name < n; });
+  return it != entries.end() && it->name == name ? &*it : nullptr;
 }
 
 }  // namespace devlist::sysfs

@@ -1,10 +1,9 @@
 #include "sysfs_reader.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,32 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <memory>
 #include <string_view>
 
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
 namespace {
-
-// openat2 answers EAGAIN when a rename raced the confined lookup; a few more tries settle it.
-constexpr int kOpenAttempts = 8;
-
-long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve) {
-  open_how how{};
-  how.flags = static_cast<unsigned long long>(flags | O_CLOEXEC);
-  how.resolve = resolve;
-  long fd = -1;
-  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    fd = syscall(SYS_openat2, dirFd, path, &how, sizeof how);
-    if (fd >= 0 || (errno != EAGAIN && errno != EINTR)) break;
-  }
-  return fd;
-}
-
-struct DirCloser {
-  void operator()(DIR* d) const { closedir(d); }
-};
 
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
@@ -66,19 +45,17 @@ std::optional<std::string> LinkTarget(int fd) {
   return std::string(buf, static_cast<std::size_t>(n));
 }
 
-// Reads an opened regular file up to `cap` bytes; with `firstLineOnly`, only until what an attribute keeps
-// (its first line, at most kMaxTextBytes) has come, so a one-line attribute takes one read.
-std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly = false) {
-  std::string data;
-  char buf[4096];
-  while (data.size() < cap) {
-    const ssize_t n = read(fd, buf, std::min(sizeof buf, cap - data.size()));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    data.append(buf, static_cast<std::size_t>(n));
-    if (firstLineOnly && (data.size() >= kMaxTextBytes || std::memchr(buf, '\n', static_cast<std::size_t>(n)))) break;
+// Whether `path` has no "." or ".." part (nor an empty one), so it names what it says without a lookup.
+bool Plain(std::string_view path) {
+  std::size_t pos = 0;
+  while (pos <= path.size() && !path.empty()) {
+    std::size_t slash = path.find('/', pos);
+    if (slash == std::string_view::npos) slash = path.size();
+    const std::string_view part = path.substr(pos, slash - pos);
+    if (part.empty() || part == "." || part == "..") return false;
+    pos = slash + 1;
   }
-  return data;
+  return true;
 }
 
 // The directory part and the last component of `rel`, when that component is a plain name.
@@ -93,27 +70,7 @@ bool SplitLast(const std::string& rel, std::string& dir, std::string& name) {
 // How many directory handles a reader keeps: enough for a device, its parent and a child being read in turn.
 constexpr std::size_t kKeptDirectories = 8;
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
 }  // namespace
-
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) close(fd_);
-}
-
-int UniqueFd::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
 
 SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
     : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : kKeptDirectories) {
@@ -186,8 +143,35 @@ std::optional<std::string> SysfsReader::Resolve(const std::string& rel) const {
 std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) const {
   std::vector<std::string> done;
   std::deque<std::string> todo;
-  for (std::string& part : Components(rel)) todo.push_back(std::move(part));
   int links = 0;
+  // Inside a directory kept under its own name and listed, the last component needs no open: it is taken
+  // as it is, or, when it is a link, read there and followed from that directory.
+  std::string dir, name;
+  DirectoryHandles::Handle* handle = SplitLast(rel, dir, name) ? dirs_.Find(dir) : nullptr;
+  const auto* listing = handle != nullptr && handle->linkFree && Plain(dir) ? dirs_.ListingForLookup(*handle) : nullptr;
+  const ListedEntry* entry = listing != nullptr ? DirectoryHandles::Entry(*listing, name) : nullptr;
+  if (listing != nullptr && entry == nullptr) return std::nullopt;
+  if (entry != nullptr && entry->type != DT_UNKNOWN && entry->type != DT_LNK) return rel;
+  std::optional<std::string> first;
+  if (entry != nullptr && entry->type == DT_LNK) {
+    char buf[PATH_MAX];
+    const ssize_t n = readlinkat(handle->fd, name.c_str(), buf, sizeof buf);
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof buf) first = std::string(buf, static_cast<std::size_t>(n));
+  }
+  if (first) {
+    ++links;
+    done = Components(dir);
+    if (!first->empty() && first->front() == '/') {
+      const auto inside = Inside(*first);
+      if (!inside) return std::nullopt;  // an absolute link elsewhere leads out of the root
+      done.clear();
+      for (std::string& part : Components(*inside)) todo.push_back(std::move(part));
+    } else {
+      for (std::string& part : Components(*first)) todo.push_back(std::move(part));
+    }
+  } else {
+    for (std::string& part : Components(rel)) todo.push_back(std::move(part));
+  }
   while (!todo.empty()) {
     // Fast path: the rest opens without meeting a link on the way (the last part may be one).
     {
@@ -199,6 +183,15 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
       }
       if (plain) {
         const std::string path = Joined(whole);
+        // Most paths resolved are directories of devices, read next: opened so, the handle is kept for that.
+        const DirectoryHandles::Handle* kept = dirs_.Find(path);
+        if (kept != nullptr && kept->linkFree) return path;
+        UniqueFd dirFd = Open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_NOFOLLOW, /*noSymlinks=*/true);
+        if (dirFd.valid()) {
+          if (kept == nullptr) dirs_.Keep(path, dirFd.Release(), /*linkFree=*/true);
+          return path;
+        }
+        if (errno == ENOENT) return std::nullopt;
         const UniqueFd fd = Open(path, O_PATH | O_NOFOLLOW, /*noSymlinks=*/true);
         if (fd.valid()) {
           struct stat st {};
@@ -256,12 +249,43 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
   return Joined(done);
 }
 
-int SysfsReader::DirectoryFd(const std::string& dir) const {
-  if (dir.empty()) return root_.get();
-  const int kept = dirs_.Find(dir);
-  if (kept >= 0) return kept;
-  UniqueFd fd = Open(dir, O_PATH | O_DIRECTORY);
-  return fd.valid() ? dirs_.Keep(dir, fd.Release()) : -1;
+DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) const {
+  if (DirectoryHandles::Handle* kept = dirs_.Find(dir)) return kept;
+  // What the listing of its parent, kept from before, does not show as a directory or a link is none.
+  std::string parent, leaf;
+  if (SplitLast(dir, parent, leaf)) {
+    const DirectoryHandles::Handle* above = dirs_.Find(parent);
+    if (above != nullptr && above->listed) {
+      const ListedEntry* entry = DirectoryHandles::Entry(above->entries, leaf);
+      if (entry == nullptr || (entry->type != DT_DIR && entry->type != DT_LNK && entry->type != DT_UNKNOWN)) {
+        return nullptr;
+      }
+    }
+  }
+  // Readable, so that it can be listed; without following links first, so that names found inside it can
+  // be taken as they are when a path is resolved.
+  const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
+  bool linkFree = true;
+  UniqueFd fd = Open(dir, flags, /*noSymlinks=*/true);
+  if (!fd.valid() && errno == ELOOP) {
+    linkFree = false;
+    fd = Open(dir, flags);
+  }
+  if (!fd.valid() && errno == EACCES) fd = Open(dir, O_PATH | O_DIRECTORY);  // searchable, not listable
+  return fd.valid() ? dirs_.Keep(dir, fd.Release(), linkFree) : nullptr;
+}
+
+// The type (a DT_ value) of `name` inside a kept directory: from its listing when it has one, else asked
+// of the directory; DT_UNKNOWN when it is not there.
+unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std::string& name) const {
+  if (const auto* listing = dirs_.ListingForLookup(handle)) {
+    const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
+    if (entry == nullptr) return DT_UNKNOWN;
+    if (entry->type != DT_UNKNOWN) return entry->type;
+  }
+  struct stat st {};
+  if (fstatat(handle.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
+  return static_cast<unsigned char>(IFTODT(st.st_mode));
 }
 
 std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const { return Read(rel, false); }
@@ -271,16 +295,15 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
   std::string dir, name;
   if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
     // By its name inside its directory, which was opened confined; a link is followed the long way below.
-    const int dirFd = DirectoryFd(dir);
-    struct stat st {};
-    if (dirFd < 0 || fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-    if (!S_ISLNK(st.st_mode)) {
-      if (!S_ISREG(st.st_mode)) return std::nullopt;
-      const UniqueFd f(openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
-      struct stat again {};
-      if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
-        return std::nullopt;
-      }
+    DirectoryHandles::Handle* handle = DirectoryHandle(dir);
+    if (handle == nullptr) return std::nullopt;
+    const unsigned char type = EntryType(*handle, name);
+    if (type != DT_LNK) {
+      // Only what the directory calls a regular file is opened, and then only read when it still is one.
+      if (type != DT_REG) return std::nullopt;
+      const UniqueFd f(openat(handle->fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+      struct stat st {};
+      if (!f.valid() || fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
       return ReadAll(f.get(), kMaxFileBytes, firstLineOnly);
     }
   }
@@ -305,14 +328,21 @@ std::string SysfsReader::Attr(const std::string& dir, const std::string& name) c
 }
 
 std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) const {
-  const auto data = ReadFile(Join(dir, "uevent"));
-  if (!data) return {};
+  // Several keys of one device are asked for in a row: its file is read once for them (unless a hook may
+  // change the tree between two questions).
+  if (hook_ || !ueventRead_ || ueventDir_ != dir) {
+    uevent_ = ReadFile(Join(dir, "uevent"));
+    ueventDir_ = dir;
+    ueventRead_ = !hook_;
+  }
+  if (!uevent_) return {};
+  const std::string& data = *uevent_;
   const std::string prefix = key + "=";
   std::size_t pos = 0;
-  while (pos < data->size()) {
-    std::size_t nl = data->find('\n', pos);
-    if (nl == std::string::npos) nl = data->size();
-    const std::string_view line(data->data() + pos, nl - pos);
+  while (pos < data.size()) {
+    std::size_t nl = data.find('\n', pos);
+    if (nl == std::string::npos) nl = data.size();
+    const std::string_view line(data.data() + pos, nl - pos);
     if (StartsWith(line, prefix)) return Trim(line.substr(prefix.size(), kMaxTextBytes));
     pos = nl + 1;
   }
@@ -322,38 +352,39 @@ std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) 
 std::vector<std::string> SysfsReader::List(const std::string& rel) const {
   std::vector<std::string> names;
   RunHook(rel);
-  // O_DIRECTORY: anything but a directory is refused before it is opened.
-  UniqueFd fd = Open(rel, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
-  if (!fd.valid()) return names;
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd.get()));
-  if (!dir) return names;
-  fd.Release();  // the stream owns it now
-  while (const dirent* e = readdir(dir.get())) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == "..") continue;
-    names.emplace_back(name);
+  if (resolution_ == Resolution::confinedOpen) {
+    // Listed through a kept handle, so that what is then read inside the directory is found in the listing.
+    DirectoryHandles::Handle* handle = DirectoryHandle(rel);
+    const auto* entries = handle != nullptr ? DirectoryHandles::Listing(*handle) : nullptr;
+    if (entries == nullptr) return names;
+    names.reserve(entries->size());
+    for (const ListedEntry& e : *entries) names.push_back(e.name);
+    return names;
   }
-  std::sort(names.begin(), names.end());
+  // O_DIRECTORY: anything but a directory is refused before it is opened.
+  const UniqueFd fd = Open(rel, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
+  std::vector<ListedEntry> entries;
+  if (!fd.valid() || !ListDirectory(fd.get(), entries)) return names;
+  names.reserve(entries.size());
+  for (ListedEntry& e : entries) names.push_back(std::move(e.name));
   return names;
 }
 
-// The type of `rel` itself, found inside its directory's handle; false when that cannot say (`rel` is a link,
-// or the reader resolves the older way), so the caller takes the long way.
-bool SysfsReader::TypeOfNonLink(const std::string& rel, bool& exists, unsigned& mode) const {
+// The type of `rel` itself (a DT_ value, DT_UNKNOWN when it is missing), found inside its directory's
+// handle; false when that cannot say (`rel` is a link, or the reader resolves the older way), so the caller
+// takes the long way.
+bool SysfsReader::TypeOfNonLink(const std::string& rel, unsigned char& type) const {
   std::string dir, name;
   if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name)) return false;
-  const int dirFd = DirectoryFd(dir);
-  struct stat st {};
-  exists = dirFd >= 0 && fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-  mode = st.st_mode;
-  return !exists || !S_ISLNK(st.st_mode);
+  DirectoryHandles::Handle* handle = DirectoryHandle(dir);
+  type = handle != nullptr ? EntryType(*handle, name) : static_cast<unsigned char>(DT_UNKNOWN);
+  return type != DT_LNK;
 }
 
 bool SysfsReader::IsDir(const std::string& rel) const {
   RunHook(rel);
-  bool exists = false;
-  unsigned mode = 0;
-  if (TypeOfNonLink(rel, exists, mode)) return exists && S_ISDIR(mode);
+  unsigned char type = DT_UNKNOWN;
+  if (TypeOfNonLink(rel, type)) return type == DT_DIR;
   const UniqueFd fd = Open(rel, O_PATH);
   struct stat st {};
   return fd.valid() && fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -361,9 +392,8 @@ bool SysfsReader::IsDir(const std::string& rel) const {
 
 bool SysfsReader::Exists(const std::string& rel) const {
   RunHook(rel);
-  bool exists = false;
-  unsigned mode = 0;
-  if (TypeOfNonLink(rel, exists, mode)) return exists;
+  unsigned char type = DT_UNKNOWN;
+  if (TypeOfNonLink(rel, type)) return type != DT_UNKNOWN;
   return Open(rel, O_PATH).valid();
 }
 
@@ -371,9 +401,15 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
   RunHook(rel);
   std::string dir, name;
   if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
-    const int dirFd = DirectoryFd(dir);
+    DirectoryHandles::Handle* handle = DirectoryHandle(dir);
+    if (handle == nullptr) return {};
+    // A listing that says it is no link settles it without asking.
+    if (const auto* listing = dirs_.ListingForLookup(*handle)) {
+      const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
+      if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return {};
+    }
     char buf[PATH_MAX];
-    const ssize_t n = dirFd < 0 ? -1 : readlinkat(dirFd, name.c_str(), buf, sizeof buf);
+    const ssize_t n = readlinkat(handle->fd, name.c_str(), buf, sizeof buf);
     if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return {};
     return Printable(Base(std::string(buf, static_cast<std::size_t>(n))));
   }
@@ -383,18 +419,6 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
   if (fstat(fd.get(), &st) != 0 || !S_ISLNK(st.st_mode)) return {};
   const auto target = LinkTarget(fd.get());
   return target ? Printable(Base(*target)) : std::string();
-}
-
-std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t cap) {
-  const UniqueFd probe(open(path.c_str(), O_PATH | O_CLOEXEC));
-  struct stat st {};
-  if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  const UniqueFd f(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  struct stat again {};
-  if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
-    return std::nullopt;
-  }
-  return ReadAll(f.get(), cap);
 }
 
 }  // namespace devlist::sysfs

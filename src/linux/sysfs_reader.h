@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "directory_handles.h"
+#include "file_reads.h"
 
 namespace devlist::sysfs {
 
@@ -17,27 +18,10 @@ inline constexpr std::size_t kMaxFileBytes = 64 * 1024;
 /// The most symlinks followed to resolve one path, as the kernel allows.
 inline constexpr int kMaxLinks = 40;
 
-/// A file descriptor that closes itself.
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd();
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Release();
-
- private:
-  int fd_ = -1;
-};
-
 /// Paths given to and returned by the reader are relative to the root ("" is the root itself), with no "."
 /// or ".." parts. Nothing but regular files is ever opened for reading, and nothing but directories listed:
-/// the type is checked on a handle that cannot read (O_PATH) before a reading handle is opened.
+/// the type is known before a reading handle is opened (from the listing of the directory, or checked on a
+/// handle that cannot read), and checked again on the open file before it is read.
 class SysfsReader {
  public:
   /// Test hook, run before each file, directory or link under the root is read (given the path joined to
@@ -78,11 +62,12 @@ class SysfsReader {
 
  private:
   UniqueFd Open(const std::string& rel, int flags, bool noSymlinks = false) const;
-  /// A handle (O_PATH) of the directory `dir`, opened confined like any path and kept for the next reads;
-  /// -1 when it is no directory that can be opened.
-  int DirectoryFd(const std::string& dir) const;
+  /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
+  /// it is no directory that can be opened.
+  DirectoryHandles::Handle* DirectoryHandle(const std::string& dir) const;
+  unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name) const;
   std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
-  bool TypeOfNonLink(const std::string& rel, bool& exists, unsigned& mode) const;
+  bool TypeOfNonLink(const std::string& rel, unsigned char& type) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
   std::optional<std::string> Inside(const std::string& abs) const;
   std::string Abs(const std::string& rel) const;
@@ -94,9 +79,10 @@ class SysfsReader {
   Resolution resolution_;
   // Not kept across reads when a hook runs, since a hook may replace what a kept handle still refers to.
   mutable DirectoryHandles dirs_;
+  // The uevent file read last, and the directory it is in.
+  mutable std::string ueventDir_;
+  mutable std::optional<std::string> uevent_;
+  mutable bool ueventRead_ = false;
 };
-
-/// A file outside any tree (/proc/cpuinfo), opened only when it is a regular file, at most `cap` bytes.
-std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t cap);
 
 }  // namespace devlist::sysfs
