@@ -13,8 +13,9 @@ namespace devlist {
 
 nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
   nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+  RawDeviceProperty property;  // one buffer for every read
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
-    const RawDeviceProperty property = ReadRawDeviceProperty(set, device, row.key);
+    ReadRawDeviceProperty(set, device, row.key, property);
     // The text decides which properties appear, so that the document shows exactly the report's lines.
     const std::string text = DevicePropertyText(property);
     const std::string name(DevicePropertyName(row));

@@ -31,8 +31,9 @@ const DEVPROPKEY* FindDevicePropertyKey(std::string_view name) {
 
 std::string BuildDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device) {
   std::string report;
+  RawDeviceProperty scratch;
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
-    std::string text = ReadDeviceProperty(set, device, row.key);
+    std::string text = ReadDeviceProperty(set, device, row.key, scratch);
     // The status comes as the text of a UINT32 and is shown as its flag names.
     if (row.kind == PropertyKind::devNodeStatus) text = DescribeDevNodeStatus(DevNodeStatusFromText(text));
     if (text.empty()) continue;

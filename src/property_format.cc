@@ -43,14 +43,12 @@ std::string NumberText(const BYTE* value, std::size_t size) {
 // One 16-bit string starting at `units[at]`, ending at its NUL or at the end of the value when no NUL comes;
 // `at` is left just past the NUL (or at the end).
 WideText TakeWideString(const BYTE* value, std::size_t unitCount, std::size_t& at) {
-  WideText text;
-  while (at < unitCount) {
-    WCHAR unit;
-    std::memcpy(&unit, value + at * sizeof(WCHAR), sizeof(WCHAR));
-    ++at;
-    if (unit == 0) break;
-    text.push_back(unit);
-  }
+  const std::size_t start = at;
+  std::size_t end = start;
+  while (end < unitCount && (value[end * sizeof(WCHAR)] != 0 || value[end * sizeof(WCHAR) + 1] != 0)) ++end;
+  WideText text(end - start, WCHAR{0});
+  if (end > start) std::memcpy(text.data(), value + start * sizeof(WCHAR), (end - start) * sizeof(WCHAR));
+  at = end < unitCount ? end + 1 : end;
   return text;
 }
 

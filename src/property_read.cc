@@ -20,6 +20,13 @@ constexpr DWORD kFirstReadSize = 256;
 
 RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
   RawDeviceProperty property;
+  ReadRawDeviceProperty(set, device, key, property);
+  return property;
+}
+
+void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& property) {
+  property.size = 0;
+  property.error = 0;
   property.value.assign(kFirstReadSize, 0);
   DEVPROPTYPE type = kNoPropertyType;
   DWORD requiredSize = 0;
@@ -30,7 +37,7 @@ RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, D
       // Windows and Wine write DEVPROP_TYPE_EMPTY into the type when the device lacks the property; taking
       // that at its word would print "empty" for every absent key. A failed read delivers no type.
       property.type = kNoPropertyType;
-      return property;
+      return;
     }
     // Longer than the first buffer: read again into exactly the size the platform asked for. A value that
     // grew in between fails this read too, and we do not chase it.
@@ -39,14 +46,13 @@ RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, D
                                    0)) {
       property.error = GetLastError();
       property.type = kNoPropertyType;
-      return property;
+      return;
     }
   }
   property.type = type;
   // Text is rendered from the whole zero-filled buffer, as it always was; `size` serves what needs the
   // exact length.
   property.size = requiredSize < property.value.size() ? requiredSize : property.value.size();
-  return property;
 }
 
 std::string DevicePropertyText(const RawDeviceProperty& property) {
@@ -56,6 +62,11 @@ std::string DevicePropertyText(const RawDeviceProperty& property) {
 
 std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
   return DevicePropertyText(ReadRawDeviceProperty(set, device, key));
+}
+
+std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& scratch) {
+  ReadRawDeviceProperty(set, device, key, scratch);
+  return DevicePropertyText(scratch);
 }
 
 }  // namespace devlist

@@ -20,6 +20,8 @@ struct RawDeviceProperty {
 
 /// One read of the property (at most one sized re-read); see RawDeviceProperty for what a failure leaves.
 RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key);
+/// The same into `property`, whose buffer is used again (a report reads many properties in a row).
+void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& property);
 
 /// The text of a value read: FormatPropertyValue of it, or "Error retrieving property: <code>" when the sized
 /// second read failed.
@@ -28,5 +30,7 @@ std::string DevicePropertyText(const RawDeviceProperty& property);
 /// The property's value as text (see FormatPropertyValue). Empty when the device does not have the property
 /// or its value has no text; "Error retrieving property: <code>" when the sized second read fails.
 std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key);
+/// The same, reading through `scratch`.
+std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& scratch);
 
 }  // namespace devlist

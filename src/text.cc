@@ -10,13 +10,13 @@ std::string UnicodeToAnsi(const WCHAR* text) {
   // result converts in full; a failure of either call is the only reason for the fallback text.
   const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return "Error converting from unicode.";
-  std::vector<char> buffer(static_cast<std::size_t>(size), 0);
-  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
+  std::string converted(static_cast<std::size_t>(size), '\0');
+  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, converted.data(), size, nullptr, nullptr);
   if (written <= 0) return "Error converting from unicode.";
   // The NUL was converted too, so the text ends inside the buffer.
-  std::size_t end = 0;
-  while (end < buffer.size() && buffer[end] != 0) ++end;
-  return std::string(buffer.data(), end);
+  const std::size_t end = converted.find('\0');
+  if (end != std::string::npos) converted.resize(end);
+  return converted;
 }
 
 std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text) {

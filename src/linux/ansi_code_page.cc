@@ -29,7 +29,11 @@ Utf8Sequence ReadUtf8Sequence(std::string_view text, std::size_t at) {
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());  // never more units than bytes
-  for (std::size_t i = 0; i < text.size();) {
+  // An ASCII run, the usual whole of a name, widens unit for unit.
+  std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  out.assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(i));
+  while (i < text.size()) {
     const Utf8Sequence seq = ReadUtf8Sequence(text, i);
     if (seq.length == 0) {
       // Malformed input becomes one replacement character per byte, so nothing valid after it is lost.

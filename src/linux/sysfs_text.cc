@@ -64,6 +64,10 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 }  // namespace
 
 std::string Printable(std::string_view s, std::size_t limit) {
+  // Nearly every name is printable ASCII already, which stays as it is (cut at the limit).
+  std::size_t plain = 0;
+  while (plain < s.size() && s[plain] >= 0x20 && s[plain] < 0x7F) ++plain;
+  if (plain == s.size()) return std::string(s.substr(0, limit));
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
     const model::Utf8Sequence seq = model::ReadUtf8Sequence(s, i);
