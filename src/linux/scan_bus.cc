@@ -283,16 +283,22 @@ void ScanBusDevices(ScanContext& context) {
     for (const std::string& name : tree.List(dir)) {
       const auto path = tree.Resolve(Join(dir, name));
       if (!path) continue;
+      // Most devices of a bus are unbound, and a device listed already has its driver read: a look at the
+      // link is cheaper than reading it again.
+      if (!tree.Exists(Join(*path, "driver"))) continue;
+      const std::string modalias = ModaliasOf(tree, *path);
+      if (const auto listed = graph.At(*path)) {
+        const std::vector<std::string>& drivers = graph.node(*listed).drivers;
+        if (IsFingerprintSensor(tree, *path, modalias, drivers.empty() ? std::string() : drivers.front())) {
+          graph.AttachFunctionClass(*listed, kBiometric);
+        }
+        continue;
+      }
       const std::string driver = DriverOf(tree, *path);
       if (driver.empty()) continue;
-      const std::string modalias = ModaliasOf(tree, *path);
-      std::optional<NodeId> listed = graph.At(*path);
-      if (!listed) {
-        listed = SameHardwareAs(context, *path);
-        if (listed) graph.AttachFunctionDriver(*listed, driver, DriverVersionOf(tree, *path, driver));
-      }
-      if (listed) {
-        if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*listed, kBiometric);
+      if (const auto same = SameHardwareAs(context, *path)) {
+        graph.AttachFunctionDriver(*same, driver, DriverVersionOf(tree, *path, driver));
+        if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*same, kBiometric);
         continue;
       }
       if (bus == "platform" && (DriversOwnDevice(tree, *path, driver) || CellOfFunction(tree, *path))) continue;
