@@ -157,7 +157,7 @@ void BuildSdioWifi(const ScratchTree& t) {
   OnBus(t, "mmc", card);  // an SDIO card has no driver of its own; its functions do
   for (const char* fn : {"1", "2"}) {
     const std::string f = card + "/mmc1:0001:" + fn;
-    OnBus(t, "sdio", f, fn == std::string("1") ? "brcmfmac" : "", "MODALIAS=sdio:c00v02D0dA9A6\n");
+    OnBus(t, "sdio", f, "brcmfmac", "MODALIAS=sdio:c00v02D0dA9A6\n");  // one chip, a driver for both functions
     t.File(f + "/vendor", "0x02d0\n");
     t.File(f + "/device", "0xa9a6\n");
     t.File(f + "/class", "0x00\n");

@@ -91,6 +91,18 @@ std::optional<NodeId> ListedAs(const ScanContext& context, const std::string& pa
   return CellOfFunction(context.tree, path) ? context.graph.AtOrAbove(Dir(path)) : std::nullopt;
 }
 
+// A function of an SDIO card whose driver holds a function of the card numbered lower too (a Wi-Fi chip's
+// data function beside its first): one device, listed at the first. Functions of other drivers on the
+// same card (Wi-Fi and Bluetooth of a combo chip) are devices of their own.
+bool FurtherFunctionOfItsDriver(const SysfsReader& tree, const std::string& path, const std::string& driver) {
+  const std::string card = Dir(path);
+  for (const std::string& sibling : tree.List(card)) {
+    if (sibling >= Base(path)) break;  // listed in order; function numbers have one digit
+    if (StartsWith(sibling, Base(card) + ":") && DriverOf(tree, Join(card, sibling)) == driver) return true;
+  }
+  return false;
+}
+
 // Fingerprint sensors on SPI and I2C have no class of their own in Linux: a driver or firmware id that says
 // so, the id of a sensor driven from user space through spidev, or the cros_fp node of a ChromeOS EC that
 // is a fingerprint MCU tells them.
@@ -303,6 +315,7 @@ void ScanBusDevices(ScanContext& context) {
       }
       if (bus == "platform" && (DriversOwnDevice(tree, *path, driver) || CellOfFunction(tree, *path))) continue;
       if (bus == "i2c" && driver == "dummy") continue;  // a further address of a chip listed at its first
+      if (bus == "sdio" && FurtherFunctionOfItsDriver(tree, *path, driver)) continue;
       const std::vector<std::string> children = tree.List(*path);
       // A sensor the IIO scan lists by its IIO device.
       if (std::any_of(children.begin(), children.end(),
