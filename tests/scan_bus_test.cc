@@ -123,7 +123,7 @@ void BuildChromeOsEc(const ScratchTree& t) {
   const std::string serdev = uart + "/AMDI0020:01:0/AMDI0020:01:0.0/serial0/serial0-0";
   OnBus(t, "serial", serdev, "cros-ec-uart", "MODALIAS=of:NcrfpTCgoogle,cros-ec-uart\n");
   OnBus(t, "platform", serdev + "/cros-ec-dev.2.auto", "cros-ec-dev", "MODALIAS=platform:cros-ec-dev\n");
-  t.ClassDevice("chromeos", serdev + "/cros-ec-dev.2.auto/chromeos/cros_fp");
+  t.ClassDevice("misc", serdev + "/cros-ec-dev.2.auto/misc/cros_fp");  // its character device, without the class node
 }
 
 void BuildSdCard(const ScratchTree& t) {

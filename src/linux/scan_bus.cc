@@ -103,6 +103,22 @@ bool FurtherFunctionOfItsDriver(const SysfsReader& tree, const std::string& path
   return false;
 }
 
+// The ChromeOS EC nodes, by what the EC is: in class chromeos, and the character device of the same name
+// (class misc) that some kernels put beside it or in its place.
+struct CrosEcKind {
+  const char* node;
+  const char* desc;
+};
+constexpr CrosEcKind kCrosEcKinds[] = {
+    {"cros_ec", "ChromeOS Embedded Controller"},       {"cros_fp", "ChromeOS Fingerprint Sensor"},
+    {"cros_pd", "ChromeOS Power Delivery Controller"}, {"cros_ish", "ChromeOS Integrated Sensor Hub"},
+    {"cros_scp", "ChromeOS System Control Processor"}, {"cros_tp", "ChromeOS Touchpad Controller"},
+};
+
+bool HasEcNode(const SysfsReader& tree, const std::string& path, const char* node) {
+  return tree.IsDir(Join(path, std::string("chromeos/") + node)) || tree.IsDir(Join(path, std::string("misc/") + node));
+}
+
 // Fingerprint sensors on SPI and I2C have no class of their own in Linux: a driver or firmware id that says
 // so, the id of a sensor driven from user space through spidev, or the cros_fp node of a ChromeOS EC that
 // is a fingerprint MCU tells them.
@@ -114,19 +130,8 @@ bool IsFingerprintSensor(const SysfsReader& tree, const std::string& path, const
   for (const char* alias : kFingerprintAliases) {
     if (StartsWith(modalias, alias)) return true;
   }
-  return tree.IsDir(Join(path, "chromeos/cros_fp"));
+  return HasEcNode(tree, path, "cros_fp");
 }
-
-// The ChromeOS EC nodes (class chromeos), by what the EC is.
-struct CrosEcKind {
-  const char* node;
-  const char* desc;
-};
-constexpr CrosEcKind kCrosEcKinds[] = {
-    {"cros_ec", "ChromeOS Embedded Controller"},       {"cros_fp", "ChromeOS Fingerprint Sensor"},
-    {"cros_pd", "ChromeOS Power Delivery Controller"}, {"cros_ish", "ChromeOS Integrated Sensor Hub"},
-    {"cros_scp", "ChromeOS System Control Processor"}, {"cros_tp", "ChromeOS Touchpad Controller"},
-};
 
 // The class devices that say what a device does, in the order they decide.
 struct FunctionFolder {
@@ -248,7 +253,7 @@ BusIds GenericIds(const SysfsReader& tree, const std::string& bus, const std::st
   if (ids.hardwareIds.empty()) ids.hardwareIds.push_back(enumerator + HwPart(ids.device));
   ids.instanceTail = IdPart(Base(path));
   for (const CrosEcKind& k : kCrosEcKinds) {
-    if (ids.desc.empty() && tree.IsDir(Join(path, std::string("chromeos/") + k.node))) ids.desc = k.desc;
+    if (ids.desc.empty() && HasEcNode(tree, path, k.node)) ids.desc = k.desc;
   }
   return ids;
 }
