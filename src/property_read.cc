@@ -1,5 +1,6 @@
 #include "property_read.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ constexpr DWORD kFirstReadSize = 256;
 
 RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
   RawDeviceProperty property;
+  property.value.assign(kFirstReadSize, 0);
   ReadRawDeviceProperty(set, device, key, property);
   return property;
 }
@@ -27,7 +29,8 @@ RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, D
 void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& property) {
   property.size = 0;
   property.error = 0;
-  property.value.assign(kFirstReadSize, 0);
+  // Most properties a device lacks: their buffer is never looked at, so it is zeroed only behind a value.
+  property.value.resize(kFirstReadSize);
   DEVPROPTYPE type = kNoPropertyType;
   DWORD requiredSize = 0;
   if (!SetupDiGetDevicePropertyW(set, device, &key, &type, property.value.data(), kFirstReadSize, &requiredSize,
@@ -53,6 +56,7 @@ void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key
   // Text is rendered from the whole zero-filled buffer, as it always was; `size` serves what needs the
   // exact length.
   property.size = requiredSize < property.value.size() ? requiredSize : property.value.size();
+  std::fill(property.value.begin() + static_cast<std::ptrdiff_t>(property.size), property.value.end(), BYTE{0});
 }
 
 std::string DevicePropertyText(const RawDeviceProperty& property) {

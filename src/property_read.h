@@ -20,7 +20,8 @@ struct RawDeviceProperty {
 
 /// One read of the property (at most one sized re-read); see RawDeviceProperty for what a failure leaves.
 RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key);
-/// The same into `property`, whose buffer is used again (a report reads many properties in a row).
+/// The same into `property`, whose buffer is used again (a report reads many properties in a row); after a
+/// failed read the bytes of `value` mean nothing.
 void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key, RawDeviceProperty& property);
 
 /// The text of a value read: FormatPropertyValue of it, or "Error retrieving property: <code>" when the sized

@@ -137,5 +137,28 @@ TEST_F(ReadDevicePropertyTest, NumbersAndFileTimesComeBackAsText) {
   EXPECT_EQ("2021-01-01 13:04:05.678", Read());
 }
 
+// A report reads every property through one buffer: what a longer value left in it never shows in the next.
+TEST_F(ReadDevicePropertyTest, OneBufferForManyReadsKeepsNothingOfTheLast) {
+  const struct {
+    DEVPROPTYPE type;
+    std::vector<BYTE> value;
+  } cases[] = {
+      {DEVPROP_TYPE_STRING, StringBytes(std::u16string(300, u'x'))},
+      {DEVPROP_TYPE_STRING, {'a', 0, 'b', 0}},  // no NUL of its own
+      {DEVPROP_TYPE_STRING, StringBytes(std::u16string(100, u'y'))},
+      {DEVPROP_TYPE_STRING_LIST, {'c', 0}},
+      {DEVPROP_TYPE_UINT32, {7, 0, 0, 0}},
+  };
+  RawDeviceProperty scratch;
+  for (const auto& c : cases) {
+    Set(c.type, c.value);
+    const std::string alone = Read();
+    EXPECT_EQ(alone, ReadThroughSet([this, &scratch](HDEVINFO set, SP_DEVINFO_DATA* element) {
+                return ReadDeviceProperty(set, element, key_, scratch);
+              }))
+        << alone;
+  }
+}
+
 }  // namespace
 }  // namespace devlist

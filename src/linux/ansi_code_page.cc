@@ -90,16 +90,25 @@ void EachUtf8Byte(std::u16string_view text, Put put) {
   }
 }
 
+// How many units from the start are ASCII, one byte each in UTF-8.
+std::size_t AsciiRun(std::u16string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 std::size_t Utf8Size(std::u16string_view text) {
-  std::size_t size = 0;
-  EachUtf8Byte(text, [&size](char) { ++size; });
+  std::size_t size = AsciiRun(text);
+  EachUtf8Byte(text.substr(size), [&size](char) { ++size; });
   return size;
 }
 
 void EncodeUtf8(std::u16string_view text, char* out) {
-  EachUtf8Byte(text, [&out](char c) { *out++ = c; });
+  const std::size_t ascii = AsciiRun(text);
+  for (std::size_t i = 0; i < ascii; ++i) *out++ = static_cast<char>(text[i]);
+  EachUtf8Byte(text.substr(ascii), [&out](char c) { *out++ = c; });
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

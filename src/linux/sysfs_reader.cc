@@ -253,6 +253,7 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) c
   if (DirectoryHandles::Handle* kept = dirs_.Find(dir)) return kept;
   // What the listing of its parent, kept from before, does not show as a directory or a link is none.
   std::string parent, leaf;
+  bool link = false;
   if (SplitLast(dir, parent, leaf)) {
     const DirectoryHandles::Handle* above = dirs_.Find(parent);
     if (above != nullptr && above->listed) {
@@ -260,14 +261,15 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) c
       if (entry == nullptr || (entry->type != DT_DIR && entry->type != DT_LNK && entry->type != DT_UNKNOWN)) {
         return nullptr;
       }
+      link = entry->type == DT_LNK;
     }
   }
-  // Readable, so that it can be listed; without following links first, so that names found inside it can
-  // be taken as they are when a path is resolved.
+  // Readable, so that it can be listed; without following links first (unless it is known to be one), so
+  // that names found inside it can be taken as they are when a path is resolved.
   const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
-  bool linkFree = true;
-  UniqueFd fd = Open(dir, flags, /*noSymlinks=*/true);
-  if (!fd.valid() && errno == ELOOP) {
+  bool linkFree = !link;
+  UniqueFd fd = Open(dir, flags, /*noSymlinks=*/linkFree);
+  if (!fd.valid() && linkFree && errno == ELOOP) {
     linkFree = false;
     fd = Open(dir, flags);
   }
