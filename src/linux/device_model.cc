@@ -7,35 +7,12 @@
 #include <unordered_map>
 #include <utility>
 
+#include "ansi_code_page.h"
+#include "device_property_keys.h"
+
 namespace devlist::model {
 
-// Stores value bytes: each value is its 4-byte length, then its bytes, packed one after the other into large
-// blocks, so that a value costs no allocation of its own and the values of a device lie side by side. Values
-// never move or change, so a Property holds only a pointer; replaced values stay until Clear (the scanner
-// sets each property once; only tests replace them).
-struct PropertyValueAccess {
-  static constexpr std::size_t kBlockSize = 64 * 1024;
-  static constexpr std::size_t kLengthSize = sizeof(std::uint32_t);
-
-  // Room for a value of `size` bytes; the caller writes them.
-  static BYTE* Allocate(PropertyValue& value, std::size_t size);
-  static void Assign(PropertyValue& value, const BYTE* bytes, std::size_t size) {
-    BYTE* to = Allocate(value, size);
-    if (size != 0) std::memcpy(to, bytes, size);
-  }
-  static const BYTE* EmptyValue() {
-    alignas(std::uint32_t) static const BYTE empty[kLengthSize] = {};
-    return empty + kLengthSize;
-  }
-};
-
 namespace {
-
-struct ValueStore {
-  std::vector<std::unique_ptr<BYTE[]>> blocks;
-  BYTE* next = nullptr;
-  std::size_t left = 0;
-};
 
 struct State {
   std::deque<Device> devices;
@@ -43,7 +20,10 @@ struct State {
   std::vector<std::uint32_t> interfaceOwners;  // index in devices of each interface's device
   // Every instance id, upper-cased as Windows compares them, to its index in devices.
   std::unordered_map<std::string, std::size_t> deviceIndex;
-  ValueStore values;
+  // The links between devices, by index in devices; sized on the first link. Relation values are made
+  // from them when read, so a device's siblings cost nothing per device.
+  std::vector<std::uint32_t> parents;  // kNoParent when a device has none
+  std::vector<std::vector<std::uint32_t>> children;
   // Side tables of test hooks and deferred fills: empty, and so free, unless something is set.
   std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
@@ -52,6 +32,8 @@ struct State {
   std::size_t openSets = 0;
   std::size_t generation = 0;
 };
+
+constexpr std::uint32_t kNoParent = UINT32_MAX;
 
 State& TheState() {
   static State state;
@@ -107,44 +89,36 @@ void TrimPropertyLists() {
   }
 }
 
-}  // namespace
-
-BYTE* PropertyValueAccess::Allocate(PropertyValue& value, std::size_t size) {
-  ValueStore& store = TheState().values;
-  const std::size_t needed = kLengthSize + size;
-  BYTE* at = nullptr;
-  if (needed > kBlockSize / 4) {
-    // A large value gets a block of its own; the current block stays open for the small ones.
-    store.blocks.push_back(std::make_unique<BYTE[]>(needed));
-    at = store.blocks.back().get();
-  } else {
-    if (needed > store.left) {
-      store.blocks.push_back(std::make_unique<BYTE[]>(kBlockSize));
-      store.next = store.blocks.back().get();
-      store.left = kBlockSize;
-    }
-    at = store.next;
-    store.next += needed;
-    store.left -= needed;
+// Calls `visit` with the instance id of each device the relation of the device at `index` names, in order.
+template <typename F>
+void ForEachRelated(Relation relation, std::size_t index, F visit) {
+  const State& s = TheState();
+  if (index >= s.parents.size()) return;
+  if (relation == Relation::children) {
+    for (const std::uint32_t c : s.children[index]) visit(s.devices[c].instanceId);
+    return;
   }
-  const auto length = static_cast<std::uint32_t>(size);
-  std::memcpy(at, &length, kLengthSize);
-  value.data_ = at + kLengthSize;
-  return at + kLengthSize;
+  const std::uint32_t parent = s.parents[index];
+  if (parent == kNoParent) return;
+  if (relation == Relation::parent) {
+    visit(s.devices[parent].instanceId);
+    return;
+  }
+  for (const std::uint32_t c : s.children[parent]) {
+    if (c != index) visit(s.devices[c].instanceId);
+  }
 }
 
-PropertyValue::PropertyValue() : data_(PropertyValueAccess::EmptyValue()) {}
-
-std::size_t PropertyValue::size() const {
-  std::uint32_t length = 0;
-  std::memcpy(&length, data_ - PropertyValueAccess::kLengthSize, sizeof length);
-  return length;
+bool IsAscii(const std::string& id) {
+  return std::all_of(id.begin(), id.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-PropertyValue& PropertyValue::operator=(const std::vector<BYTE>& bytes) {
-  PropertyValueAccess::Assign(*this, bytes.data(), bytes.size());
-  return *this;
-}
+// The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
+std::u16string WideId(const std::string& id) { return Utf8ToUtf16(id); }
+
+std::size_t UnitsOf(const std::string& id) { return IsAscii(id) ? id.size() : WideId(id).size(); }
+
+}  // namespace
 
 ReadHook& ReadHook::operator=(Function hook) {
   auto& hooks = TheState().readHooks;
@@ -178,7 +152,9 @@ void Clear() {
   s.deviceIndex.clear();
   s.readHooks.clear();
   s.deferredFills.clear();
-  s.values = ValueStore();
+  s.parents.clear();
+  s.children.clear();
+  ClearValueStore();
   s.failingClasses.clear();
   s.loader = nullptr;
   ++s.generation;
@@ -210,7 +186,7 @@ std::optional<std::size_t> DeviceIndex(const std::string& instanceId) {
 void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const BYTE* value, std::size_t size) {
   Property& p = PropertyFor(device, key);
   p.type = type;
-  PropertyValueAccess::Assign(p.value, value, size);
+  p.value.SetBytes(value, size);
 }
 
 void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const std::vector<BYTE>& value) {
@@ -220,30 +196,21 @@ void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const 
 void SetStringProperty(Device& device, const DEVPROPKEY& key, const std::u16string& text) {
   Property& p = PropertyFor(device, key);
   p.type = DEVPROP_TYPE_STRING;
-  // UTF-16 little-endian with its NUL, written straight into the store.
-  BYTE* to = PropertyValueAccess::Allocate(p.value, (text.size() + 1) * 2);
-  for (const char16_t c : text) {
-    *to++ = static_cast<BYTE>(c & 0xFF);
-    *to++ = static_cast<BYTE>(c >> 8);
-  }
-  to[0] = to[1] = 0;
+  std::u16string units = text;
+  units.push_back(u'\0');
+  p.value.SetUnits(units);
 }
 
 void SetStringListProperty(Device& device, const DEVPROPKEY& key, const std::vector<std::u16string>& items) {
-  std::size_t units = 1;  // the list ends with an empty string: one more NUL after the last element's own
-  for (const std::u16string& item : items) units += item.size() + 1;
+  std::u16string units;
+  for (const std::u16string& item : items) {
+    units += item;
+    units.push_back(u'\0');
+  }
+  units.push_back(u'\0');  // the list ends with an empty string: one more NUL after the last element's own
   Property& p = PropertyFor(device, key);
   p.type = DEVPROP_TYPE_STRING_LIST;
-  BYTE* to = PropertyValueAccess::Allocate(p.value, units * 2);
-  for (const std::u16string& item : items) {
-    for (const char16_t c : item) {
-      *to++ = static_cast<BYTE>(c & 0xFF);
-      *to++ = static_cast<BYTE>(c >> 8);
-    }
-    *to++ = 0;
-    *to++ = 0;
-  }
-  to[0] = to[1] = 0;
+  p.value.SetUnits(units);
 }
 
 void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value) {
@@ -271,6 +238,79 @@ void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   } else {
     TheState().deferredFills.erase(*index);
   }
+}
+
+void LinkChild(Device& parent, Device& child) {
+  State& s = TheState();
+  const std::optional<std::size_t> p = DeviceIndex(parent.instanceId);
+  const std::optional<std::size_t> c = DeviceIndex(child.instanceId);
+  if (!p || !c || &s.devices[*p] != &parent || &s.devices[*c] != &child || *p == *c) return;
+  if (s.parents.size() < s.devices.size()) {
+    s.parents.resize(s.devices.size(), kNoParent);
+    s.children.resize(s.devices.size());
+  }
+  if (s.parents[*c] != kNoParent) return;
+  s.parents[*c] = static_cast<std::uint32_t>(*p);
+  std::vector<std::uint32_t>& kids = s.children[*p];
+  kids.push_back(static_cast<std::uint32_t>(*c));
+  Property& up = PropertyFor(child, DEVPKEY_Device_Parent);
+  up.type = DEVPROP_TYPE_STRING;
+  up.value.SetRelation(Relation::parent, *c);
+  if (kids.size() == 1) {
+    Property& list = PropertyFor(parent, DEVPKEY_Device_Children);
+    list.type = DEVPROP_TYPE_STRING_LIST;
+    list.value.SetRelation(Relation::children, *p);
+    return;
+  }
+  // With a second child the first has a sibling, and each child from then on has them from the start.
+  for (const std::uint32_t k : kids) {
+    if (kids.size() > 2 && k != *c) continue;
+    Property& list = PropertyFor(s.devices[k], DEVPKEY_Device_Siblings);
+    list.type = DEVPROP_TYPE_STRING_LIST;
+    list.value.SetRelation(Relation::siblings, k);
+  }
+}
+
+std::size_t RelationSize(Relation relation, std::size_t deviceIndex) {
+  std::size_t units = relation == Relation::parent ? 0 : 1;  // a list ends with one more NUL
+  ForEachRelated(relation, deviceIndex, [&units](const std::string& id) { units += UnitsOf(id) + 1; });
+  return units * 2;
+}
+
+void WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out) {
+  auto put = [&out](char16_t unit) {
+    *out++ = static_cast<BYTE>(unit & 0xFF);
+    *out++ = static_cast<BYTE>(unit >> 8);
+  };
+  ForEachRelated(relation, deviceIndex, [&put](const std::string& id) {
+    if (IsAscii(id)) {
+      for (const char c : id) put(static_cast<char16_t>(c));
+    } else {
+      for (const char16_t unit : WideId(id)) put(unit);
+    }
+    put(u'\0');
+  });
+  if (relation != Relation::parent) put(u'\0');
+}
+
+BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i) {
+  // Found by walking the ids, so a test that reads a list byte by byte needs no copy of it.
+  std::size_t start = 0;
+  BYTE byte = 0;
+  bool found = false;
+  ForEachRelated(relation, deviceIndex, [&](const std::string& id) {
+    if (found) return;
+    const std::size_t units = UnitsOf(id);
+    if (i < start + (units + 1) * 2) {
+      const std::size_t unit = (i - start) / 2;
+      char16_t value = 0;
+      if (unit < units) value = IsAscii(id) ? static_cast<char16_t>(id[unit]) : WideId(id)[unit];
+      byte = static_cast<BYTE>((i - start) % 2 == 0 ? value & 0xFF : value >> 8);
+      found = true;
+    }
+    start += (units + 1) * 2;
+  });
+  return byte;  // past the ids: the list's closing NUL
 }
 
 bool AddInterface(const Interface& interface) {

@@ -10,30 +10,11 @@
 #include <vector>
 
 #include "platform.h"
+#include "property_value.h"
 
 namespace devlist::model {
 
 struct Property;
-
-/// The bytes of one property value. They live in the model's value store, side by side with the other values
-/// of the device, and never change: assigning gives the property new bytes, so a copy of a property keeps the
-/// bytes it had.
-class PropertyValue {
- public:
-  PropertyValue();
-  std::size_t size() const;
-  bool empty() const { return size() == 0; }
-  const BYTE* data() const { return data_; }
-  const BYTE* begin() const { return data_; }
-  const BYTE* end() const { return data_ + size(); }
-  BYTE operator[](std::size_t i) const { return data_[i]; }
-  /// Gives the property these bytes (a test hook may do this between two reads).
-  PropertyValue& operator=(const std::vector<BYTE>& bytes);
-
- private:
-  friend struct PropertyValueAccess;  // the model's own code, which stores the bytes
-  const BYTE* data_;  // just after the value's 4-byte length in the store
-};
 
 /// Test hook of one property, run before every read of it. It may change the property (a value that grows
 /// between two reads); a nonzero result makes that read fail with this error code. The hooks live in a side
@@ -95,6 +76,12 @@ void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
 
+/// Makes `parent` the parent of `child`, both devices of the model. From then on the child's Device_Parent,
+/// the parent's Device_Children and its children's Device_Siblings name each other by instance id, made from
+/// these links when they are read: a list is there once it has an element, children in the order they were
+/// linked. A device that has a parent keeps it: linking it again, or to itself, does nothing.
+void LinkChild(Device& parent, Device& child);
+
 /// Makes `fill` run once, just before the platform first reads a property of this device, so that work only
 /// the property report needs (a hardware database lookup, say) is put off until then, and never done for a
 /// run that reads no property (an interface listing). `fill` may set properties of the device; it replaces a
@@ -126,6 +113,10 @@ std::size_t InterfaceOwner(std::size_t interfaceIndex);
 /// Counts the calls of Clear, so a set can tell that indices it remembered may have changed meaning.
 std::size_t Generation();
 bool ClassFails(const GUID& classGuid);
+/// What a relation value of the device at `deviceIndex` hands out: its size, its bytes, one of its bytes.
+std::size_t RelationSize(Relation relation, std::size_t deviceIndex);
+void WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out);
+BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i);
 void RunLoaderOnce();
 void NoteSetOpened();
 void NoteSetClosed();

@@ -240,7 +240,7 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
     *type = p.type;
     if (requiredSize != nullptr) *requiredSize = size;
     if (size > bufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (size != 0) std::memcpy(buffer, p.value.data(), size);
+    if (size != 0) p.value.CopyTo(buffer);
     lastError = ERROR_SUCCESS;
     return TRUE;
   }

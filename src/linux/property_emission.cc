@@ -70,24 +70,8 @@ std::vector<std::string> DriverStack(const DeviceGraph& graph, NodeId id) {
   return stack;
 }
 
-void EmitRelations(model::Device& d, const DeviceGraph& graph, NodeId id) {
-  const std::optional<NodeId> parent = graph.parent(id);
-  if (parent) SetString(d, DEVPKEY_Device_Parent, graph.node(*parent).id);
-  std::vector<std::string> kids;
-  for (NodeId c : graph.children(id)) kids.push_back(graph.node(c).id);
-  SetList(d, DEVPKEY_Device_Children, kids);
-  if (parent) {
-    std::vector<std::string> siblings;
-    for (NodeId s : graph.children(*parent)) {
-      if (s != id) siblings.push_back(graph.node(s).id);
-    }
-    SetList(d, DEVPKEY_Device_Siblings, siblings);
-  }
-}
-
-void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigned>& driverIndex) {
+void EmitNode(const DeviceGraph& graph, NodeId id, model::Device& d, std::map<std::string, unsigned>& driverIndex) {
   const Node& n = graph.node(id);
-  model::Device& d = model::AddDevice(n.id, n.cls->guid, true);
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
   const std::string friendly = FriendlyName(n);
@@ -118,7 +102,6 @@ void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigne
   const Status status = StatusOf(n, hasDriver, failed);
   model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
   model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
-  EmitRelations(d, graph, id);
   model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, graph.ContainerOf(id));
   SetString(d, DEVPKEY_Device_Model, n.model);
   if (n.numa) model::SetUint32Property(d, DEVPKEY_Device_Numa_Node, *n.numa);
@@ -143,9 +126,19 @@ void EmitNode(const DeviceGraph& graph, NodeId id, std::map<std::string, unsigne
 
 void EmitIntoModel(DeviceGraph& graph) {
   graph.LinkParents();
+  // Every device first, so that each can be linked to its parent; the model makes parent, children and
+  // siblings from those links when they are read.
+  std::vector<model::Device*> devices;
+  devices.reserve(graph.size());
+  for (NodeId id = 0; id < graph.size(); ++id) {
+    devices.push_back(&model::AddDevice(graph.node(id).id, graph.node(id).cls->guid, true));
+  }
+  for (NodeId id = 0; id < graph.size(); ++id) {
+    if (const std::optional<NodeId> parent = graph.parent(id)) model::LinkChild(*devices[*parent], *devices[id]);
+  }
   std::map<std::string, unsigned> driverIndex;
   for (NodeId id = 0; id < graph.size(); ++id) {
-    EmitNode(graph, id, driverIndex);
+    EmitNode(graph, id, *devices[id], driverIndex);
     graph.ReleaseDetails(id);
   }
 }

@@ -1,0 +1,145 @@
+// The model's compact values: relations made from links when read, and text kept one byte a character, must
+// hand out through SetupDiGetDevicePropertyW exactly what a stored UTF-16 value of the same text does.
+#include "device_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device_property_keys.h"
+#include "platform.h"
+#include "test_support.h"
+
+namespace devlist {
+namespace {
+
+using testing::GuidFrom;
+
+// What one read of a property hands out: the result, its error, type and required size, and the bytes.
+struct Answer {
+  BOOL ok = FALSE;
+  DWORD error = 0;
+  DEVPROPTYPE type = 0;
+  DWORD required = 0;
+  std::vector<BYTE> bytes;
+  bool operator==(const Answer&) const = default;
+};
+
+class DeviceModelValueTest : public testing::DeviceModelTest {
+ protected:
+  // Reads a property of `id` through an all-classes set with a buffer of `size` bytes.
+  static Answer Read(const std::string& id, const DEVPROPKEY& key, DWORD size) {
+    const HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA element{};
+    element.cbSize = sizeof element;
+    Answer a;
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &element); ++i) {
+      if (model::Devices()[element.Reserved - 1].instanceId != id) continue;
+      a.bytes.assign(size, 0xEE);
+      a.ok = SetupDiGetDevicePropertyW(set, &element, &key, &a.type, size == 0 ? nullptr : a.bytes.data(), size,
+                                       &a.required, 0);
+      a.error = a.ok ? 0 : GetLastError();
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return a;
+  }
+
+  // Every way the report may read a value: sizing with no buffer, one byte short, exact, larger.
+  void ExpectSameReads(const std::string& id, const std::string& storedId, const DEVPROPKEY& key,
+                       const std::string& what) {
+    const DWORD size = Read(storedId, key, 0).required;
+    for (const DWORD buffer : {DWORD{0}, size == 0 ? 0 : size - 1, size, size + 64}) {
+      EXPECT_EQ(Read(storedId, key, buffer), Read(id, key, buffer)) << what << ", buffer " << buffer;
+    }
+    // The value's own bytes, as tests and the fuzz target read them.
+    const model::Property* derived = PropertyOf(id, key);
+    const model::Property* stored = PropertyOf(storedId, key);
+    ASSERT_EQ(stored == nullptr, derived == nullptr) << what;
+    if (stored == nullptr) return;
+    ASSERT_EQ(stored->value.size(), derived->value.size()) << what;
+    for (std::size_t i = 0; i < stored->value.size(); ++i) ASSERT_EQ(stored->value[i], derived->value[i]) << what << i;
+  }
+
+  static const model::Property* PropertyOf(const std::string& id, const DEVPROPKEY& key) {
+    for (const model::Property& p : model::FindDevice(id)->properties) {
+      if (p.key.pid == key.pid && p.key.fmtid == key.fmtid) return &p;
+    }
+    return nullptr;
+  }
+
+  const GUID class_ = GuidFrom("{4d36e97d-e325-11ce-bfc1-08002be10318}");
+};
+
+// A root with three children, the first with one child of its own, and a device linked to nothing. One id
+// is not ASCII, one is long enough to pass the report's 256-byte first read.
+TEST_F(DeviceModelValueTest, LinkedRelationsReadAsTheStoredListsOfTheSameIds) {
+  const std::string longId = "PCI\\VEN_8086&DEV_" + std::string(180, 'A') + "\\3&0";
+  const std::vector<std::string> ids = {"ACPI_HAL\\PNP0C08\\0", "ACPI\\PNP0A08\\0", "ROOT\\caf\xC3\xA9\\0000", longId,
+                                        "USB\\VID_1\\1", "SW\\ALONE\\0"};
+  for (const std::string& id : ids) model::AddDevice(id, class_);
+  const struct {
+    std::size_t parent, child;
+  } links[] = {{0, 1}, {0, 2}, {1, 4}, {0, 3}, {0, 1}, {2, 2}};  // the last two: a second parent, itself
+  for (const auto& l : links) model::LinkChild(*model::FindDevice(ids[l.parent]), *model::FindDevice(ids[l.child]));
+
+  const struct {
+    std::size_t device;
+    std::vector<std::size_t> parent, children, siblings;  // empty: no such property
+  } expected[] = {
+      {0, {}, {1, 2, 3}, {}}, {1, {0}, {4}, {2, 3}}, {2, {0}, {}, {1, 3}},
+      {3, {0}, {}, {1, 2}},   {4, {1}, {}, {}},      {5, {}, {}, {}},
+  };
+  for (const auto& e : expected) {
+    const std::string stored = "STORED\\" + std::to_string(e.device);
+    model::Device& s = model::AddDevice(stored, class_);
+    auto list = [&ids](const std::vector<std::size_t>& of) {
+      std::vector<std::u16string> items;
+      for (const std::size_t i : of) items.push_back(model::Utf8ToUtf16(ids[i]));
+      return items;
+    };
+    if (!e.parent.empty()) model::SetStringProperty(s, DEVPKEY_Device_Parent, list(e.parent)[0]);
+    if (!e.children.empty()) model::SetStringListProperty(s, DEVPKEY_Device_Children, list(e.children));
+    if (!e.siblings.empty()) model::SetStringListProperty(s, DEVPKEY_Device_Siblings, list(e.siblings));
+    for (const DEVPROPKEY& key : {DEVPKEY_Device_Parent, DEVPKEY_Device_Children, DEVPKEY_Device_Siblings}) {
+      ExpectSameReads(ids[e.device], stored, key, ids[e.device] + " key " + std::to_string(key.pid));
+    }
+  }
+  EXPECT_EQ(ERROR_NOT_FOUND, Read(ids[5], DEVPKEY_Device_Parent, 0).error);
+}
+
+// Text kept one byte a unit where it can be, two where it cannot: the same bytes as raw UTF-16 either way.
+TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
+  const DEVPROPKEY key = DEVPKEY_Device_FriendlyName;
+  const struct {
+    const char* what;
+    std::vector<std::u16string> items;
+    bool list;
+  } cases[] = {
+      {"empty", {u""}, false},
+      {"ASCII", {u"Virtio network device"}, false},
+      {"Latin-1 up to U+00FF", {u"caf\u00E9 \u00FF"}, false},
+      {"past Latin-1", {u"\u0100 \u20AC \U0001F600"}, false},
+      {"empty list", {}, true},
+      {"list, one element past Latin-1", {u"PCI\\VEN_1", u"\u4E2D"}, true},
+  };
+  for (const auto& c : cases) {
+    model::Device& narrow = model::AddDevice(std::string("SET\\") + c.what, class_);
+    model::Device& raw = model::AddDevice(std::string("RAW\\") + c.what, class_);
+    std::vector<BYTE> bytes;
+    for (const std::u16string& item : c.items) {
+      for (const char16_t u : item + u'\0') bytes.insert(bytes.end(), {BYTE(u & 0xFF), BYTE(u >> 8)});
+    }
+    if (c.list) {
+      model::SetStringListProperty(narrow, key, c.items);
+      bytes.insert(bytes.end(), {0, 0});
+    } else {
+      model::SetStringProperty(narrow, key, c.items[0]);
+    }
+    model::SetProperty(raw, key, c.list ? DEVPROP_TYPE_STRING_LIST : DEVPROP_TYPE_STRING, bytes);
+    ExpectSameReads(narrow.instanceId, raw.instanceId, key, c.what);
+  }
+}
+
+}  // namespace
+}  // namespace devlist
