@@ -60,7 +60,7 @@ class JsonFixtureTest : public testing::DeviceModelTest {};
 TEST_F(JsonFixtureTest, EveryMachineSaysInJsonWhatItSaysInText) {
   for (const char* machine : {"laptop", "server", "vm"}) {
     model::Clear();
-    const std::string dir = std::string(DEVLIST_TEST_DATA) + "/sysfs/" + machine;
+    const std::string dir = testing::FixtureTreeDir(machine);
     SysfsScanOptions options;
     options.cpuinfoPath = dir + "/cpuinfo";
     ScanSysfs(dir + "/sys", options);

@@ -61,12 +61,14 @@ HwdbLookup FixtureHwdb(const std::string& machine) {
 
 SysfsScanOptions FixtureOptions(const std::string& machine) {
   SysfsScanOptions options;
-  options.cpuinfoPath = FixtureDir(machine) + "/cpuinfo";
+  options.cpuinfoPath = testing::FixtureTreeDir(machine) + "/cpuinfo";
   options.hwdb = FixtureHwdb(machine);
   return options;
 }
 
-void ScanFixture(const std::string& machine) { ScanSysfs(FixtureDir(machine) + "/sys", FixtureOptions(machine)); }
+void ScanFixture(const std::string& machine) {
+  ScanSysfs(testing::FixtureTreeDir(machine) + "/sys", FixtureOptions(machine));
+}
 
 enum class Listing { setupSweep, interfaceSweep, setupSingle, notPresentSweep };
 
@@ -266,7 +268,7 @@ TEST_F(SysfsScanTest, NamesFallBackToSysfsStringsWithoutTheDatabase) {
     model::Clear();
     SysfsScanOptions options = FixtureOptions(c.machine);
     options.hwdb = nullptr;
-    ScanSysfs(FixtureDir(c.machine) + "/sys", options);
+    ScanSysfs(testing::FixtureTreeDir(c.machine) + "/sys", options);
     const model::Device* d = model::FindDevice(c.instanceId);
     ASSERT_NE(nullptr, d) << c.instanceId;
     EXPECT_EQ(c.desc, Text(*d, "Device_DeviceDesc")) << c.instanceId;
@@ -276,14 +278,14 @@ TEST_F(SysfsScanTest, NamesFallBackToSysfsStringsWithoutTheDatabase) {
 
 TEST_F(SysfsScanTest, ProcessorsWithoutCpuinfoAreNamedFromTheirModalias) {
   SysfsScanOptions options;
-  ScanSysfs(FixtureDir("vm") + "/sys", options);
+  ScanSysfs(testing::FixtureTreeDir("vm") + "/sys", options);
   const model::Device* cpu = model::FindDevice("ACPI\\AUTHENTICAMD_-_AMD64_FAMILY_26_MODEL_2\\_1");
   ASSERT_NE(nullptr, cpu);
   EXPECT_EQ("AuthenticAMD Family 26 Model 2", Text(*cpu, "Device_DeviceDesc"));
 }
 
 TEST_F(SysfsScanTest, TheLoaderScansOnceOnTheFirstOpenedSet) {
-  InstallSysfsLoader(FixtureDir("vm") + "/sys", FixtureOptions("vm"));
+  InstallSysfsLoader(testing::FixtureTreeDir("vm") + "/sys", FixtureOptions("vm"));
   EXPECT_TRUE(model::Devices().empty());
   const GUID net = GuidFrom("{4d36e972-e325-11ce-bfc1-08002be10318}");
   HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);

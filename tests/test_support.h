@@ -22,6 +22,12 @@ inline GUID GuidFrom(const std::string& text) {
 
 inline DEVPROPKEY KeyFrom(const std::string& fmtid, DEVPROPID pid) { return DEVPROPKEY{GuidFrom(fmtid), pid}; }
 
+/// Where a fixture machine's tree (sys/) and processor list (cpuinfo) are: the captured vm's in the sources, the
+/// laptop's and the server's where the build made them. Its hwdb.txt and goldens are in the sources for all.
+inline std::string FixtureTreeDir(const std::string& machine) {
+  return std::string(machine == "vm" ? DEVLIST_TEST_DATA "/sysfs/" : DEVLIST_FIXTURE_TREES "/") + machine;
+}
+
 /// Starts every test from an empty model and checks that the test released every device information set.
 class DeviceModelTest : public ::testing::Test {
  protected:

@@ -3,10 +3,17 @@
 given folders, every link of the tree that leads into them (bus/, class/ entries), the folders those entries'
 own links name (drivers, modules), the machine's cpuinfo and its hardware database answers.
 
-    seeds_from_fixture.py MACHINE OUT PREFIX...      e.g. vm corpus/sysfs/vm-net devices/pci0000:00/0000:00:03.0
+    seeds_from_fixture.py [--trees DIR] MACHINE OUT PREFIX...
+        e.g. vm corpus/sysfs/vm-net devices/pci0000:00/0000:00:03.0
+
+The laptop and server trees are made by tests/sysfs/make_fixtures.py: from DIR when given (a build's
+tests/sysfs, e.g. build/linux/tests/sysfs), else made afresh in a temporary folder.
 """
 import os
 import sys
+import tempfile
+
+SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sysfs")
 
 MAX_TEXT = 300
 
@@ -28,10 +35,12 @@ def escape(data):
     return "".join(out)
 
 
-def main():
-    machine, out, prefixes = sys.argv[1], sys.argv[2], sys.argv[3:]
-    base = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sysfs", machine)
-    root = os.path.realpath(os.path.join(base, "sys"))
+def write_seed(machine, trees, out, prefixes):
+    base = os.path.join(SOURCES, machine)
+    tree = base if machine == "vm" else os.path.join(trees, machine)
+    root = os.path.realpath(os.path.join(tree, "sys"))
+    if not os.path.isdir(root):
+        sys.exit("seeds_from_fixture.py: no tree at " + root)
     chosen = [os.path.join(root, p) for p in prefixes]
 
     def under(path):
@@ -57,12 +66,30 @@ def main():
                     with open(full, "rb") as f:
                         lines.append("f %s\t%s" % (rel, escape(f.read())))
     lines += ["d " + d for d in sorted(wanted_dirs)]
-    with open(os.path.join(base, "cpuinfo"), "rb") as f:
+    with open(os.path.join(tree, "cpuinfo"), "rb") as f:
         lines += ["c " + escape(line) for line in f.read().split(b"\n")[:40] if line]
     with open(os.path.join(base, "hwdb.txt")) as f:
         lines += ["h " + line.rstrip("\n") for line in f if "\t" in line]
     with open(out, "w") as f:
         f.write("\n".join(lines) + "\n")
+
+
+def main():
+    args = sys.argv[1:]
+    trees = None
+    if args[:1] == ["--trees"] and len(args) > 1:
+        trees, args = args[1], args[2:]
+    if len(args) < 3:
+        sys.exit("usage: seeds_from_fixture.py [--trees DIR] MACHINE OUT PREFIX...")
+    machine, out, prefixes = args[0], args[1], args[2:]
+    if trees is not None or machine == "vm":
+        write_seed(machine, trees, out, prefixes)
+        return
+    sys.path.insert(0, SOURCES)
+    import make_fixtures  # noqa: E402
+    with tempfile.TemporaryDirectory() as scratch:
+        make_fixtures.build_trees(scratch)
+        write_seed(machine, scratch, out, prefixes)
 
 
 if __name__ == "__main__":

@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
-"""Builds the hand-made sysfs fixture trees (a laptop and a server) in the kernel's layout, and the hardware
-database answers of every fixture (hwdb.txt), so the fixture tests never depend on the machine's database.
+"""Builds the hand-made sysfs fixture trees (a laptop and a server) in the kernel's layout, or refreshes the
+hardware database answers of every fixture (hwdb.txt), so the fixture tests never depend on the machine's
+database.
 
-    make_fixtures.py [tests/sysfs]
+    make_fixtures.py OUT            the trees: OUT/laptop and OUT/server, each a sys/ folder and a cpuinfo
+    make_fixtures.py --hwdb [DIR]   the hwdb.txt of every machine in DIR (default: this script's folder)
 
-The trees follow what the kernel shows on such machines: devices under devices/, bus/ and class/ entries as
-relative symlinks, driver links into bus/*/drivers/. The vm tree is captured from a real machine with
-capture.py instead; this script only refreshes its hwdb.txt.
+The build runs the first form into its own folder before the tests; the trees are not kept in the sources,
+while their hwdb.txt and goldens are. Building is deterministic: the same script makes the same files, links
+and modes. The trees follow what the kernel shows on such machines: devices under devices/, bus/ and class/
+entries as relative symlinks, driver links into bus/*/drivers/. The vm tree is captured from a real machine
+with capture.py instead; this script only refreshes its hwdb.txt.
 """
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 
 class Tree:
@@ -476,13 +481,31 @@ def write_hwdb(root, lookups):
         f.writelines(lines)
 
 
+MACHINES = (("laptop", laptop), ("server", server))
+
+
+def build_trees(out):
+    """Every generated machine under out/<name>, replaced whole; returns each machine's lookups by name."""
+    lookups = {}
+    for name, build in MACHINES:
+        root = os.path.join(out, name)
+        os.makedirs(root, exist_ok=True)
+        lookups[name] = build(root).lookups
+    return lookups
+
+
 def main():
-    base = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    for name, build in (("laptop", laptop), ("server", server)):
-        root = os.path.join(base, name)
-        tree = build(root)
-        write_hwdb(root, tree.lookups)
-    write_hwdb(os.path.join(base, "vm"), vm_lookups(os.path.join(base, "vm")))
+    args = sys.argv[1:]
+    if args[:1] == ["--hwdb"]:
+        base = args[1] if len(args) > 1 else os.path.dirname(os.path.abspath(__file__))
+        with tempfile.TemporaryDirectory() as scratch:
+            for name, lookups in build_trees(scratch).items():
+                write_hwdb(os.path.join(base, name), lookups)
+        write_hwdb(os.path.join(base, "vm"), vm_lookups(os.path.join(base, "vm")))
+    elif len(args) == 1 and not args[0].startswith("-"):
+        build_trees(args[0])
+    else:
+        sys.exit("usage: make_fixtures.py OUT | make_fixtures.py --hwdb [DIR]")
 
 
 if __name__ == "__main__":
