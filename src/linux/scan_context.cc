@@ -78,6 +78,16 @@ InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
   return InputKind::other;
 }
 
+std::vector<ListedDevice> DevicesListedIn(const SysfsReader& tree, const std::string& dir,
+                                          const std::string& prefix) {
+  std::vector<ListedDevice> found;
+  for (const std::string& name : tree.List(dir)) {
+    if (!StartsWith(name, prefix)) continue;
+    if (auto path = tree.Resolve(Join(dir, name))) found.push_back({name, std::move(*path)});
+  }
+  return found;
+}
+
 std::string EventNodeOf(const SysfsReader& tree, const std::string& inputPath) {
   for (const std::string& child : tree.List(inputPath)) {
     if (StartsWith(child, "event") && child.size() > 5) return "/dev/input/event" + IdPart(child.substr(5));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "device_graph.h"
 #include "hardware_database.h"
@@ -21,6 +22,16 @@ struct ScanContext {
   /// nothing is asked for an empty modalias.
   HwdbProperties Lookup(const std::string& modalias) const;
 };
+
+/// An entry of a bus or class folder and the device folder it leads to.
+struct ListedDevice {
+  std::string name, path;
+};
+
+/// The entries of `dir` (bus/hid/devices, class/hwmon, ...) whose names start with `prefix` and that lead to
+/// a folder inside the tree, in the listing's order; the others are left out.
+std::vector<ListedDevice> DevicesListedIn(const SysfsReader& tree, const std::string& dir,
+                                          const std::string& prefix = "");
 
 /// A scanner: finds the devices of one subsystem, or attaches what it finds to devices found before.
 using Scanner = void (*)(ScanContext& context);

@@ -13,18 +13,17 @@ namespace devlist::sysfs {
 void ScanHid(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
-  for (const std::string& name : tree.List("bus/hid/devices")) {
-    const auto path = tree.Resolve(Join("bus/hid/devices", name));
-    if (!path || graph.At(*path)) continue;
+  for (const auto& [name, path] : DevicesListedIn(tree, "bus/hid/devices")) {
+    if (graph.At(path)) continue;
     unsigned bus = 0, vid = 0, pid = 0, inst = 0;
     char tail = 0;
-    if (std::sscanf(Base(*path).c_str(), "%x:%x:%x.%x%c", &bus, &vid, &pid, &inst, &tail) != 4 || vid > 0xFFFF ||
+    if (std::sscanf(Base(path).c_str(), "%x:%x:%x.%x%c", &bus, &vid, &pid, &inst, &tail) != 4 || vid > 0xFFFF ||
         pid > 0xFFFF) {
       continue;
     }
     std::vector<std::pair<std::string, InputKind>> inputs;
-    for (const std::string& in : tree.List(Join(*path, "input"))) {
-      const std::string ip = Join(Join(*path, "input"), in);
+    for (const std::string& in : tree.List(Join(path, "input"))) {
+      const std::string ip = Join(Join(path, "input"), in);
       inputs.emplace_back(ip, InputKindOf(tree, ip));
     }
     InputKind kind = InputKind::other;
@@ -35,11 +34,11 @@ void ScanHid(ScanContext& context) {
       }
     }
     Node n;
-    n.path = *path;
-    const auto mi = ParseNumber(tree.Attr(Dir(*path), "bInterfaceNumber"), 16);
+    n.path = path;
+    const auto mi = ParseNumber(tree.Attr(Dir(path), "bInterfaceNumber"), 16);
     const std::string vp = "HID\\VID_" + Hex(vid, 4) + "&PID_" + Hex(pid, 4);
     const std::string miText = mi ? "&MI_" + Hex(*mi & 0xFF, 2) : std::string();
-    n.id = vp + miText + "\\" + SuffixOf(8, Dir(*path), Hex(inst & 0xFFFF, 4));
+    n.id = vp + miText + "\\" + SuffixOf(8, Dir(path), Hex(inst & 0xFFFF, 4));
     n.cls = kind == InputKind::keyboard ? &kKeyboard : kind == InputKind::mouse ? &kMouse : &kHid;
     if (!miText.empty()) n.hardwareIds.push_back(vp + miText);
     n.hardwareIds.push_back(vp);
@@ -53,12 +52,12 @@ void ScanHid(ScanContext& context) {
       if (n.desc.empty()) n.desc = Printable(tree.Attr(ip, "name"));
     }
     if (n.desc.empty()) n.desc = n.cls->generic;
-    const std::string drv = DriverOf(tree, *path);
+    const std::string drv = DriverOf(tree, path);
     if (!drv.empty()) n.drivers.push_back(drv);
-    n.driverVersion = DriverVersionOf(tree, *path, drv);
+    n.driverVersion = DriverVersionOf(tree, path, drv);
     n.driverExpected = true;
     n.busType = kBusHid;
-    for (const std::string& raw : tree.List(Join(*path, "hidraw"))) {
+    for (const std::string& raw : tree.List(Join(path, "hidraw"))) {
       if (StartsWith(raw, "hidraw") && raw.size() > 6) AddInterfaceTo(n, kItfHid, "/dev/hidraw" + IdPart(raw.substr(6)));
     }
     for (const auto& [ip, k] : inputs) {
@@ -74,40 +73,38 @@ void ScanInputs(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
   std::size_t created = 0;
-  for (const std::string& name : tree.List("class/input")) {
-    if (!StartsWith(name, "input")) continue;
-    const auto path = tree.Resolve(Join("class/input", name));
-    if (!path || graph.InputHandled(*path)) continue;
-    const InputKind kind = InputKindOf(tree, *path);
+  for (const auto& [name, path] : DevicesListedIn(tree, "class/input", "input")) {
+    if (graph.InputHandled(path)) continue;
+    const InputKind kind = InputKindOf(tree, path);
     NodeInterface itf;
-    if (const std::optional<NodeId> owner = graph.Above(*path)) {
-      graph.MarkInputHandled(*path);
-      if (InputInterfaceOf(tree, *path, kind, itf)) graph.AddInterface(*owner, itf.guid, itf.path);
+    if (const std::optional<NodeId> owner = graph.Above(path)) {
+      graph.MarkInputHandled(path);
+      if (InputInterfaceOf(tree, path, kind, itf)) graph.AddInterface(*owner, itf.guid, itf.path);
       continue;
     }
     if (kind == InputKind::other) continue;
     // A PS/2 keyboard or mouse behind the keyboard controller is, on Windows, the ACPI device itself.
-    if (StartsWith(tree.Attr(*path, "phys"), "isa0060/serio")) {
+    if (StartsWith(tree.Attr(path, "phys"), "isa0060/serio")) {
       const auto target = graph.FirstAcpiDeviceOf(kind == InputKind::keyboard ? kKeyboard : kMouse);
       if (target) {
-        graph.MarkInputHandled(*path);
-        if (InputInterfaceOf(tree, *path, kind, itf)) graph.AddInterface(*target, itf.guid, itf.path);
+        graph.MarkInputHandled(path);
+        if (InputInterfaceOf(tree, path, kind, itf)) graph.AddInterface(*target, itf.guid, itf.path);
         continue;
       }
     }
-    const std::string vid = HexField(tree.Attr(*path, "id/vendor"), 4);
-    const std::string pid = HexField(tree.Attr(*path, "id/product"), 4);
+    const std::string vid = HexField(tree.Attr(path, "id/vendor"), 4);
+    const std::string pid = HexField(tree.Attr(path, "id/product"), 4);
     Node n;
-    n.path = *path;
+    n.path = path;
     n.cls = kind == InputKind::keyboard ? &kKeyboard : &kMouse;
     const std::string vp = "HID\\VID_" + (vid.empty() ? "0000" : vid) + "&PID_" + (pid.empty() ? "0000" : pid);
-    n.id = vp + "\\" + SuffixOf(1, Dir(*path), Hex(created++, 4));
+    n.id = vp + "\\" + SuffixOf(1, Dir(path), Hex(created++, 4));
     n.hardwareIds = {vp, kind == InputKind::keyboard ? "HID_DEVICE_SYSTEM_KEYBOARD" : "HID_DEVICE_SYSTEM_MOUSE"};
-    n.desc = Printable(tree.Attr(*path, "name"));
+    n.desc = Printable(tree.Attr(path, "name"));
     if (n.desc.empty()) n.desc = n.cls->generic;
-    n.rootEnumerated = StartsWith(*path, "devices/virtual/");
-    graph.MarkInputHandled(*path);
-    if (InputInterfaceOf(tree, *path, kind, itf)) AddInterfaceTo(n, itf.guid, itf.path);
+    n.rootEnumerated = StartsWith(path, "devices/virtual/");
+    graph.MarkInputHandled(path);
+    if (InputInterfaceOf(tree, path, kind, itf)) AddInterfaceTo(n, itf.guid, itf.path);
     graph.Add(std::move(n));
   }
 }

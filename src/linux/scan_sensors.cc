@@ -11,19 +11,18 @@ namespace devlist::sysfs {
 void ScanPowerSupplies(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
-  for (const std::string& name : tree.List("class/power_supply")) {
-    const auto path = tree.Resolve(Join("class/power_supply", name));
-    if (!path || tree.Attr(*path, "type") != "Battery") continue;
-    const std::optional<NodeId> owner = graph.Above(*path);
+  for (const auto& [name, path] : DevicesListedIn(tree, "class/power_supply")) {
+    if (tree.Attr(path, "type") != "Battery") continue;
+    const std::optional<NodeId> owner = graph.Above(path);
     const std::string itfPath = "/sys/class/power_supply/" + Printable(name);
-    const std::string maker = Printable(tree.Attr(*path, "manufacturer"));
-    const std::string model = Printable(tree.Attr(*path, "model_name"));
+    const std::string maker = Printable(tree.Attr(path, "manufacturer"));
+    const std::string model = Printable(tree.Attr(path, "model_name"));
     if (owner && graph.node(*owner).cls == &kBattery) {
       graph.AttachBatteryReport(*owner, itfPath, maker, model);
       continue;
     }
     Node n;
-    n.path = *path;
+    n.path = path;
     n.cls = &kBattery;
     n.id = "POWER_SUPPLY\\BATTERY\\" + IdPart(name);
     n.hardwareIds = {"POWER_SUPPLY\\BATTERY"};
@@ -37,20 +36,18 @@ void ScanPowerSupplies(ScanContext& context) {
 
 void ScanIio(ScanContext& context) {
   const SysfsReader& tree = context.tree;
-  for (const std::string& name : tree.List("bus/iio/devices")) {
-    if (!StartsWith(name, "iio:device")) continue;
-    const auto path = tree.Resolve(Join("bus/iio/devices", name));
-    if (!path || context.graph.At(*path)) continue;
-    const std::string sensor = Printable(tree.Attr(*path, "name"));
+  for (const auto& [name, path] : DevicesListedIn(tree, "bus/iio/devices", "iio:device")) {
+    if (context.graph.At(path)) continue;
+    const std::string sensor = Printable(tree.Attr(path, "name"));
     Node n;
-    n.path = *path;
+    n.path = path;
     n.cls = &kSensor;
     n.id = "IIO\\" + (sensor.empty() ? std::string("SENSOR") : IdPart(sensor)) + "\\" + IdPart(name.substr(10));
     n.hardwareIds = {"IIO\\" + HwPart(sensor.empty() ? "Sensor" : sensor)};
     n.desc = sensor.empty() ? kSensor.generic : sensor;
     // The driver is bound to the sensor's own device, of which the IIO device is a view.
-    std::string drv = DriverOf(tree, *path);
-    if (drv.empty()) drv = DriverOf(tree, Dir(*path));
+    std::string drv = DriverOf(tree, path);
+    if (drv.empty()) drv = DriverOf(tree, Dir(path));
     if (!drv.empty()) n.drivers.push_back(drv);
     AddInterfaceTo(n, kItfSensor, "/dev/" + Printable(name));
     context.graph.Add(std::move(n));
@@ -59,19 +56,18 @@ void ScanIio(ScanContext& context) {
 
 void ScanHwmon(ScanContext& context) {
   const SysfsReader& tree = context.tree;
-  for (const std::string& name : tree.List("class/hwmon")) {
-    const auto path = tree.Resolve(Join("class/hwmon", name));
+  for (const auto& [name, path] : DevicesListedIn(tree, "class/hwmon")) {
     // A sensor of a device listed already, or of a thermal zone, is not a device of its own.
-    if (!path || context.graph.Above(*path) || StartsWith(*path, "devices/virtual/")) continue;
-    const std::string chip = Printable(tree.Attr(*path, "name"));
+    if (context.graph.Above(path) || StartsWith(path, "devices/virtual/")) continue;
+    const std::string chip = Printable(tree.Attr(path, "name"));
     if (chip.empty()) continue;
     Node n;
-    n.path = *path;
+    n.path = path;
     n.cls = &kSensor;
     n.id = "HWMON\\" + IdPart(chip) + "\\" + IdPart(name.substr(std::min<std::size_t>(5, name.size())));
     n.hardwareIds = {"HWMON\\" + HwPart(chip)};
     n.desc = chip;
-    const auto device = tree.Resolve(Join(*path, "device"));
+    const auto device = tree.Resolve(Join(path, "device"));
     const std::string drv = device ? DriverOf(tree, *device) : std::string();
     if (!drv.empty()) n.drivers.push_back(drv);
     AddInterfaceTo(n, kItfSensor, "/sys/class/hwmon/" + Printable(name));
