@@ -165,6 +165,12 @@ void BuildSdioWifi(const ScratchTree& t) {
   t.ClassDevice("net", card + "/mmc1:0001:1/net/wlan0");
 }
 
+void BuildBoardWithoutFirmware(const ScratchTree& t) {
+  // Neither ACPI nor a device tree: the board's devices, named after their drivers, are its hardware.
+  OnBus(t, "platform", "devices/platform/omap_hsmmc.0", "omap_hsmmc", "MODALIAS=platform:omap_hsmmc\n");
+  t.ClassDevice("mmc_host", "devices/platform/omap_hsmmc.0/mmc_host/mmc0");
+}
+
 TEST_F(ScanBusTest, BoundDevicesOnceUnderTheClassOfTheirFunction) {
   struct Listed {
     const char* idPrefix;
@@ -227,6 +233,7 @@ TEST_F(ScanBusTest, BoundDevicesOnceUnderTheClassOfTheirFunction) {
         {"PCI\\VEN_10EC&DEV_1533", "SDHost", ""}},
        {"PLATFORM\\RTSX"},
        6},
+      {"a board without firmware tables", BuildBoardWithoutFirmware, {{"PLATFORM\\OMAP_HSMMC\\", "SDHost", ""}}, {}, 1},
       {"an SDIO Wi-Fi function",
        BuildSdioWifi,
        {{"PLATFORM\\BRCM_BCM2835-MMC\\", "SDHost", ""},

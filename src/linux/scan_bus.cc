@@ -295,6 +295,9 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
 void ScanBusDevices(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
+  // Without ACPI or a device tree (a board of old kernels), the board's own devices are the only account
+  // of its hardware, so none of them stands for something the firmware lists.
+  const bool firmwareLists = tree.IsDir("bus/acpi/devices") || tree.IsDir("firmware/devicetree");
   for (const std::string bus : kBuses) {
     const std::string dir = "bus/" + bus + "/devices";
     for (const std::string& name : tree.List(dir)) {
@@ -318,7 +321,10 @@ void ScanBusDevices(ScanContext& context) {
         if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*same, kBiometric);
         continue;
       }
-      if (bus == "platform" && (DriversOwnDevice(tree, *path, driver) || CellOfFunction(tree, *path))) continue;
+      if (bus == "platform" &&
+          ((firmwareLists && DriversOwnDevice(tree, *path, driver)) || CellOfFunction(tree, *path))) {
+        continue;
+      }
       if (bus == "i2c" && driver == "dummy") continue;  // a further address of a chip listed at its first
       if (bus == "sdio" && FurtherFunctionOfItsDriver(tree, *path, driver)) continue;
       const std::vector<std::string> children = tree.List(*path);
