@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <optional>
 #include <set>
@@ -117,7 +118,9 @@ class DeviceGraph {
  private:
   Node& mutable_node(NodeId id) { return nodes_[id]; }
 
-  std::vector<Node> nodes_;
+  // A deque: growing it never copies the nodes or keeps room for as many again, which on a large machine
+  // would stand beside the whole device model while it is filled.
+  std::deque<Node> nodes_;
   std::vector<std::optional<NodeId>> parents_;
   std::vector<std::vector<NodeId>> children_;
   std::map<std::string, NodeId> byPath_;

@@ -82,11 +82,7 @@ Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
 
 // Each device's property list down to its size, once the model is filled.
 void TrimPropertyLists() {
-  for (Device& device : TheState().devices) {
-    std::vector<Property>& list = device.properties;
-    if (list.capacity() == list.size()) continue;
-    KeepingHooks(list, [&list] { std::vector<Property>(list.begin(), list.end()).swap(list); });
-  }
+  for (Device& device : TheState().devices) TrimProperties(device);
 }
 
 // Calls `visit` with the instance id of each device the relation of the device at `index` names, in order.
@@ -230,6 +226,12 @@ void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value) {
   SetProperty(device, key, DEVPROP_TYPE_GUID, bytes, sizeof bytes);
 }
 
+void TrimProperties(Device& device) {
+  std::vector<Property>& list = device.properties;
+  if (list.capacity() == list.size()) return;
+  KeepingHooks(list, [&list] { std::vector<Property>(list.begin(), list.end()).swap(list); });
+}
+
 void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   const std::optional<std::size_t> index = DeviceIndex(device.instanceId);
   if (!index || &TheState().devices[*index] != &device) return;  // not a device of the model
@@ -342,6 +344,7 @@ Device* DeviceForPropertyRead(std::size_t index) {
       const std::function<void(Device&)> fill = std::move(it->second);
       s.deferredFills.erase(it);
       fill(device);
+      TrimProperties(device);
     }
   }
   return &device;

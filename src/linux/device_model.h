@@ -76,6 +76,10 @@ void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
 
+/// Gives back the room a device's property list keeps for more: a scan calls it once a device is complete,
+/// so that the lists of a large model take no more than they hold.
+void TrimProperties(Device& device);
+
 /// Makes `parent` the parent of `child`, both devices of the model. From then on the child's Device_Parent,
 /// the parent's Device_Children and its children's Device_Siblings name each other by instance id, made from
 /// these links when they are read: a list is there once it has an element, children in the order they were

@@ -139,6 +139,7 @@ void EmitIntoModel(DeviceGraph& graph) {
   std::map<std::string, unsigned> driverIndex;
   for (NodeId id = 0; id < graph.size(); ++id) {
     EmitNode(graph, id, *devices[id], driverIndex);
+    model::TrimProperties(*devices[id]);
     graph.ReleaseDetails(id);
   }
 }
