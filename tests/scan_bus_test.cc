@@ -139,6 +139,11 @@ void BuildSdCard(const ScratchTree& t) {
   t.LinkTo(card + "/block/mmcblk0/device", card);
   t.File(card + "/block/mmcblk0/mmcblk0p1/partition", "1\n");
   t.File(card + "/block/mmcblk0/mmcblk0p1/start", "8192\n");
+  // The boot and replay-protected areas of the same chip, which are no disks of their own.
+  for (const char* area : {"mmcblk0boot0", "mmcblk0boot1", "mmcblk0rpmb"}) {
+    t.ClassDevice("block", card + "/block/" + area, std::string("DEVTYPE=disk\nDEVNAME=") + area + "\n");
+    t.LinkTo(card + "/block/" + area + "/device", card);
+  }
   // A PCI SD host controller is one too, and so is a card reader whose driver's cell is the host.
   t.Pci("0000:00:12.0", "0x8086", "0x080501");
   t.ClassDevice("mmc_host", "devices/pci0000:00/0000:00:12.0/mmc_host/mmc1");

@@ -35,6 +35,21 @@ bool IsNvmePathNode(const std::string& name) {
   return std::sscanf(name.c_str(), "nvme%uc%un%u%c", &x, &y, &z, &tail) == 3;
 }
 
+// An eMMC's boot areas (mmcblk0boot0, mmcblk0boot1) and, on older kernels, its replay-protected area
+// (mmcblk0rpmb) are block devices of their own, but they are parts of the one chip whose disk is mmcblk0:
+// listing them would show one card as three disks.
+bool IsEmmcFixedArea(const std::string& name) {
+  unsigned card = 0, area = 0;
+  int used = 0;
+  if (std::sscanf(name.c_str(), "mmcblk%uboot%u%n", &card, &area, &used) == 2 &&
+      static_cast<std::size_t>(used) == name.size()) {
+    return true;
+  }
+  used = 0;
+  return std::sscanf(name.c_str(), "mmcblk%urpmb%n", &card, &used) == 1 && used > 0 &&
+         static_cast<std::size_t>(used) == name.size();
+}
+
 // The first controller of a multipath NVMe subsystem (devices/virtual/nvme-subsystem/nvme-subsysN), whose
 // links nvmeX lead to its controllers; none when the subsystem links none.
 std::optional<std::string> SubsystemController(const SysfsReader& tree, const std::string& subsystem) {
@@ -201,6 +216,7 @@ void ScanBlock(ScanContext& context) {
     if (IsPartition(tree, *path)) continue;  // with its disk, below
     const std::string devName = Base(*path);
     if (IsNvmePathNode(devName)) continue;
+    if (IsEmmcFixedArea(devName)) continue;
     if (StartsWith(devName, "ram") || StartsWith(devName, "zram")) continue;
     const bool loop = StartsWith(devName, "loop");
     std::string backing;
