@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "sysfs_text.h"
@@ -78,5 +79,13 @@ std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t c
   }
   return ReadAll(f.get(), cap);
 }
+
+std::optional<std::string> LinkTarget(int dirFd, const char* name) {
+  char buf[PATH_MAX];
+  const ssize_t n = readlinkat(dirFd, name, buf, sizeof buf);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return std::nullopt;
+  return std::string(buf, static_cast<std::size_t>(n));
+}
+
 
 }  // namespace devlist::sysfs

@@ -40,4 +40,8 @@ bool SameFile(const struct stat& a, const struct stat& b);
 /// A file outside any tree (/proc/cpuinfo), opened only when it is a regular file, at most `cap` bytes.
 std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t cap);
 
+/// The target of the symlink `name` in the directory `dirFd`, or, with the empty name, of the symlink an
+/// O_PATH|O_NOFOLLOW handle refers to; none when it is no link or its target does not fit a path.
+std::optional<std::string> LinkTarget(int dirFd, const char* name = "");
+
 }  // namespace devlist::sysfs

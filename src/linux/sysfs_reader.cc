@@ -11,61 +11,13 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <string_view>
 
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
 namespace {
-
-std::vector<std::string> Components(std::string_view path) {
-  std::vector<std::string> parts;
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t slash = path.find('/', pos);
-    if (slash == std::string_view::npos) slash = path.size();
-    if (slash > pos) parts.emplace_back(path.substr(pos, slash - pos));
-    pos = slash + 1;
-  }
-  return parts;
-}
-
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string out;
-  for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
-  return out;
-}
-
-// The target of the symlink an O_PATH|O_NOFOLLOW handle refers to; none when it is no link.
-std::optional<std::string> LinkTarget(int fd) {
-  char buf[PATH_MAX];
-  const ssize_t n = readlinkat(fd, "", buf, sizeof buf);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return std::nullopt;
-  return std::string(buf, static_cast<std::size_t>(n));
-}
-
-// Whether `path` has no "." or ".." part (nor an empty one), so it names what it says without a lookup.
-bool Plain(std::string_view path) {
-  std::size_t pos = 0;
-  while (pos <= path.size() && !path.empty()) {
-    std::size_t slash = path.find('/', pos);
-    if (slash == std::string_view::npos) slash = path.size();
-    const std::string_view part = path.substr(pos, slash - pos);
-    if (part.empty() || part == "." || part == "..") return false;
-    pos = slash + 1;
-  }
-  return true;
-}
-
-// The directory part and the last component of `rel`, when that component is a plain name.
-bool SplitLast(const std::string& rel, std::string& dir, std::string& name) {
-  const std::size_t slash = rel.rfind('/');
-  name = slash == std::string::npos ? rel : rel.substr(slash + 1);
-  if (name.empty() || name == "." || name == "..") return false;
-  dir = slash == std::string::npos ? std::string() : rel.substr(0, slash);
-  return true;
-}
 
 // How many directory handles a reader keeps: enough for a device, its parent and a child being read in turn.
 constexpr std::size_t kKeptDirectories = 8;
@@ -135,118 +87,6 @@ std::optional<std::string> SysfsReader::Resolve(const std::string& rel) const {
     return Inside(buf);
   }
   return ResolveConfined(rel);
-}
-
-// Component by component, as the kernel would, but readlinkat is asked only of what is a link: a component
-// is opened (O_PATH, not following) and its type read first. A path without links anywhere is settled by
-// one open of the whole.
-std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) const {
-  std::vector<std::string> done;
-  std::deque<std::string> todo;
-  int links = 0;
-  // Inside a directory kept under its own name and listed, the last component needs no open: it is taken
-  // as it is, or, when it is a link, read there and followed from that directory.
-  std::string dir, name;
-  DirectoryHandles::Handle* handle = SplitLast(rel, dir, name) ? dirs_.Find(dir) : nullptr;
-  const auto* listing = handle != nullptr && handle->linkFree && Plain(dir) ? dirs_.ListingForLookup(*handle) : nullptr;
-  const ListedEntry* entry = listing != nullptr ? DirectoryHandles::Entry(*listing, name) : nullptr;
-  if (listing != nullptr && entry == nullptr) return std::nullopt;
-  if (entry != nullptr && entry->type != DT_UNKNOWN && entry->type != DT_LNK) return rel;
-  std::optional<std::string> first;
-  if (entry != nullptr && entry->type == DT_LNK) {
-    char buf[PATH_MAX];
-    const ssize_t n = readlinkat(handle->fd, name.c_str(), buf, sizeof buf);
-    if (n > 0 && static_cast<std::size_t>(n) < sizeof buf) first = std::string(buf, static_cast<std::size_t>(n));
-  }
-  if (first) {
-    ++links;
-    done = Components(dir);
-    if (!first->empty() && first->front() == '/') {
-      const auto inside = Inside(*first);
-      if (!inside) return std::nullopt;  // an absolute link elsewhere leads out of the root
-      done.clear();
-      for (std::string& part : Components(*inside)) todo.push_back(std::move(part));
-    } else {
-      for (std::string& part : Components(*first)) todo.push_back(std::move(part));
-    }
-  } else {
-    for (std::string& part : Components(rel)) todo.push_back(std::move(part));
-  }
-  while (!todo.empty()) {
-    // Fast path: the rest opens without meeting a link on the way (the last part may be one).
-    {
-      std::vector<std::string> whole = done;
-      bool plain = true;
-      for (const std::string& part : todo) {
-        if (part == "." || part == "..") plain = false;
-        whole.push_back(part);
-      }
-      if (plain) {
-        const std::string path = Joined(whole);
-        // Most paths resolved are directories of devices, read next: opened so, the handle is kept for that.
-        const DirectoryHandles::Handle* kept = dirs_.Find(path);
-        if (kept != nullptr && kept->linkFree) return path;
-        UniqueFd dirFd = Open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_NOFOLLOW, /*noSymlinks=*/true);
-        if (dirFd.valid()) {
-          if (kept == nullptr) dirs_.Keep(path, dirFd.Release(), /*linkFree=*/true);
-          return path;
-        }
-        if (errno == ENOENT) return std::nullopt;
-        const UniqueFd fd = Open(path, O_PATH | O_NOFOLLOW, /*noSymlinks=*/true);
-        if (fd.valid()) {
-          struct stat st {};
-          if (fstat(fd.get(), &st) != 0) return std::nullopt;
-          if (!S_ISLNK(st.st_mode)) return path;
-          if (++links > kMaxLinks) return std::nullopt;
-          const auto target = LinkTarget(fd.get());
-          if (!target) return std::nullopt;
-          whole.pop_back();
-          done = std::move(whole);
-          todo.clear();
-          if (!target->empty() && target->front() == '/') {
-            const auto inside = Inside(*target);
-            if (!inside) return std::nullopt;  // an absolute link elsewhere leads out of the root
-            done.clear();
-            for (std::string& part : Components(*inside)) todo.push_back(std::move(part));
-          } else {
-            for (std::string& part : Components(*target)) todo.push_back(std::move(part));
-          }
-          continue;
-        }
-        if (errno != ELOOP) return std::nullopt;  // missing; ELOOP: a link before the last part
-      }
-    }
-    // Slow path: one component.
-    const std::string part = todo.front();
-    todo.pop_front();
-    if (part == ".") continue;
-    if (part == "..") {
-      if (done.empty()) return std::nullopt;  // above the root
-      done.pop_back();
-      continue;
-    }
-    done.push_back(part);
-    const UniqueFd fd = Open(Joined(done), O_PATH | O_NOFOLLOW, /*noSymlinks=*/true);
-    if (!fd.valid()) return std::nullopt;
-    struct stat st {};
-    if (fstat(fd.get(), &st) != 0) return std::nullopt;
-    if (!S_ISLNK(st.st_mode)) continue;
-    if (++links > kMaxLinks) return std::nullopt;
-    const auto target = LinkTarget(fd.get());
-    if (!target) return std::nullopt;
-    done.pop_back();
-    std::vector<std::string> parts;
-    if (!target->empty() && target->front() == '/') {
-      const auto inside = Inside(*target);
-      if (!inside) return std::nullopt;
-      done.clear();
-      parts = Components(*inside);
-    } else {
-      parts = Components(*target);
-    }
-    todo.insert(todo.begin(), parts.begin(), parts.end());
-  }
-  return Joined(done);
 }
 
 DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) const {
@@ -410,10 +250,8 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
       const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
       if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return {};
     }
-    char buf[PATH_MAX];
-    const ssize_t n = readlinkat(handle->fd, name.c_str(), buf, sizeof buf);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return {};
-    return Printable(Base(std::string(buf, static_cast<std::size_t>(n))));
+    const auto target = LinkTarget(handle->fd, name.c_str());
+    return target ? Printable(Base(*target)) : std::string();
   }
   const UniqueFd fd = Open(rel, O_PATH | O_NOFOLLOW);
   if (!fd.valid()) return {};
