@@ -170,6 +170,20 @@ void BuildSdioWifi(const ScratchTree& t) {
   t.ClassDevice("net", card + "/mmc1:0001:1/net/wlan0");
 }
 
+void BuildSdioWifiCore(const ScratchTree& t) {
+  // The SDIO glue driver hands the chip to its core driver through a platform cell, which holds the interface.
+  const std::string host = "devices/platform/omap_hsmmc.1";
+  OnBus(t, "platform", host, "omap_hsmmc", "MODALIAS=platform:omap_hsmmc\n");
+  t.ClassDevice("mmc_host", host + "/mmc_host/mmc3");
+  const std::string card = host + "/mmc_host/mmc3/mmc3:0001";
+  OnBus(t, "mmc", card);
+  OnBus(t, "sdio", card + "/mmc3:0001:1", "", "MODALIAS=sdio:c00v0097d4076\n");
+  const std::string fn = card + "/mmc3:0001:2";
+  OnBus(t, "sdio", fn, "wl1271_sdio", "MODALIAS=sdio:c00v0097d4076\n");
+  OnBus(t, "platform", fn + "/wl12xx", "wl12xx_driver", "MODALIAS=platform:wl12xx\n");
+  t.ClassDevice("net", fn + "/wl12xx/net/wlan0");
+}
+
 void BuildBoardWithoutFirmware(const ScratchTree& t) {
   // Neither ACPI nor a device tree: the board's devices, named after their drivers, are its hardware.
   OnBus(t, "platform", "devices/platform/omap_hsmmc.0", "omap_hsmmc", "MODALIAS=platform:omap_hsmmc\n");
@@ -244,6 +258,11 @@ TEST_F(ScanBusTest, BoundDevicesOnceUnderTheClassOfTheirFunction) {
        {{"PLATFORM\\BRCM_BCM2835-MMC\\", "SDHost", ""},
         {"SDIO\\VID_02D0&PID_A9A6&FN_1\\", "Net", "PLATFORM\\BRCM_BCM2835-MMC\\"}},
        {"MMC\\", "SDIO\\VID_02D0&PID_A9A6&FN_2", "ROOT\\NET"},
+       2},
+      {"an SDIO Wi-Fi chip driven through a platform cell",
+       BuildSdioWifiCore,
+       {{"PLATFORM\\OMAP_HSMMC\\", "SDHost", ""}, {"SDIO\\VID_0097&PID_4076&FN_2\\", "Net", "PLATFORM\\OMAP_HSMMC\\"}},
+       {"PLATFORM\\WL12XX", "SDIO\\VID_0097&PID_4076&FN_1", "ROOT\\NET"},
        2},
   };
   for (const auto& c : cases) {

@@ -75,12 +75,23 @@ bool DriversOwnDevice(const SysfsReader& tree, const std::string& path, const st
   return !above || !StartsWith(*above, "bus/");
 }
 
-// A part that the driver of a PCI function or a USB device adds below it (an LPSS controller's I2C and DMA
-// cells, a card reader's SD and Memory Stick hosts, the sound card of an audio DSP): Windows lists the
-// function, once, with the driver that holds it.
+// A part that the driver of a PCI function, a USB device or an SDIO function adds below it (an LPSS controller's
+// I2C and DMA cells, a card reader's SD and Memory Stick hosts, an audio DSP's sound card, the Wi-Fi core an SDIO
+// glue driver hands its chip to): Windows lists the function, once, with the driver that holds it.
 bool CellOfFunction(const SysfsReader& tree, const std::string& path) {
   const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
-  return above && (*above == "bus/pci" || *above == "bus/usb");
+  return above && (*above == "bus/pci" || *above == "bus/usb" || *above == "bus/sdio");
+}
+
+// The bound cells right below an SDIO function, which hold what its chip does and the driver that does it.
+std::vector<std::string> BoundCellsOf(const SysfsReader& tree, const std::string& path) {
+  std::vector<std::string> cells;
+  for (const std::string& child : tree.List(path)) {
+    const std::string cell = Join(path, child);
+    const auto bus = tree.IsDir(cell) ? tree.Resolve(Join(cell, "subsystem")) : std::nullopt;
+    if (bus && *bus == "bus/platform" && !DriverOf(tree, cell).empty()) cells.push_back(cell);
+  }
+  return cells;
 }
 
 // The listed device that stands for a device: itself, the device it is the same hardware as, or the function
@@ -155,11 +166,9 @@ bool HasSerialPort(const SysfsReader& tree, const std::string& path) {
   return false;
 }
 
-const ClassInfo* FunctionClassOf(const ScanContext& context, const std::string& bus, const std::string& path,
-                                 const std::string& modalias, const std::string& driver) {
+// The class of what a device holds: its class devices, a serial port, an input, HID devices below it.
+const ClassInfo* HeldClassOf(const ScanContext& context, const std::string& path) {
   const SysfsReader& tree = context.tree;
-  if (IsFingerprintSensor(tree, path, modalias, driver)) return &kBiometric;
-  if (bus == "mmc") return &kSdHost;  // a memory card, of its host's class as on Windows; its disk is a disk
   for (const FunctionFolder& f : kFunctionFolders) {
     if (!tree.List(Join(path, f.folder)).empty()) return f.cls;
   }
@@ -174,6 +183,16 @@ const ClassInfo* FunctionClassOf(const ScanContext& context, const std::string& 
     if (id && context.graph.node(*id).busType == kBusHid) return &kHid;
   }
   return &kSystem;
+}
+
+const ClassInfo* FunctionClassOf(const ScanContext& context, const std::string& bus, const std::string& path,
+                                 const std::string& modalias, const std::string& driver,
+                                 const std::vector<std::string>& cells) {
+  if (IsFingerprintSensor(context.tree, path, modalias, driver)) return &kBiometric;
+  if (bus == "mmc") return &kSdHost;  // a memory card, of its host's class as on Windows; its disk is a disk
+  const ClassInfo* cls = HeldClassOf(context, path);
+  for (auto cell = cells.begin(); cls == &kSystem && cell != cells.end(); ++cell) cls = HeldClassOf(context, *cell);
+  return cls;
 }
 
 // The name a bus matches drivers by: the first compatible of a device-tree node (from the uevent, or from an
@@ -264,9 +283,10 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
   const BusIds ids = bus == "mmc"    ? CardIds(tree, path)
                      : bus == "sdio" ? SdioIds(tree, path, modalias)
                                      : GenericIds(tree, bus, path, modalias);
+  const std::vector<std::string> cells = bus == "sdio" ? BoundCellsOf(tree, path) : std::vector<std::string>();
   Node n;
   n.path = path;
-  n.cls = FunctionClassOf(context, bus, path, modalias, driver);
+  n.cls = FunctionClassOf(context, bus, path, modalias, driver, cells);
   n.id = Upper(bus) + "\\" + IdPart(ids.device) + "\\" + SuffixOf(4, Dir(path), ids.instanceTail);
   n.hardwareIds = ids.hardwareIds;
   const HwdbProperties db = context.Lookup(modalias);
@@ -278,8 +298,10 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
   const std::string cardName = bus == "mmc" ? AttrOrUevent(tree, path, "name", "MMC_NAME") : std::string();
   if (!cardName.empty()) n.names.push_back(Printable(cardName));
   n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
+  // A cell's driver holds the chip, above the function's own (its glue to the bus).
+  for (const std::string& cell : cells) n.drivers.push_back(DriverOf(tree, cell));
   n.drivers.push_back(driver);
-  n.driverVersion = DriverVersionOf(tree, path, driver);
+  n.driverVersion = DriverVersionOf(tree, cells.empty() ? path : cells.front(), n.drivers.front());
   n.driverExpected = true;
   n.bios = BiosName(FirmwarePathOf(tree, path));
   if (n.cls == &kSensor) {
