@@ -1,5 +1,6 @@
 #include "json_listing.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -54,13 +55,21 @@ class ArrayWriter {
   bool any_ = false;
 };
 
-void WriteHead(std::ostream& out, const RunOptions& options, const char* listing, const char* arrayKey) {
+// The document: its head, then the one array the listing fills (`classes` or `groups`) through `fill`, then
+// the close, flushed.
+template <typename Fill>
+void WriteDocument(std::ostream& out, const RunOptions& options, const char* listing, const char* arrayKey, Fill fill) {
   const ordered_json head = {{"devlist", DEVLIST_VERSION},
                              {"schema", 1},
                              {"platform", kPlatform},
                              {"listing", listing},
                              {"presentOnly", options.presentOnly}};
   out << OpenObject(head, arrayKey);
+  ArrayWriter items(out);
+  fill(items);
+  items.Close();
+  out << "\n";
+  out.flush();
 }
 
 ordered_json ClassFields(const std::string& name, const std::string& guid, ListingOutcome outcome,
@@ -132,60 +141,48 @@ WideText WidenAscii(const char* text) {
 }  // namespace
 
 void RunJsonSetupSweep(const RunOptions& options, std::ostream& out) {
-  WriteHead(out, options, "setup", "classes");
-  ArrayWriter classes(out);
-  for (const SetupClassRow& row : SetupClassCatalogue) {
-    WriteSetupClass(classes, out, row.displayName, WidenAscii(row.guidText), options.presentOnly, false);
-  }
-  classes.Close();
-  out << "\n";
-  out.flush();
+  WriteDocument(out, options, "setup", "classes", [&](ArrayWriter& classes) {
+    for (const SetupClassRow& row : SetupClassCatalogue) {
+      WriteSetupClass(classes, out, row.displayName, WidenAscii(row.guidText), options.presentOnly, false);
+    }
+  });
 }
 
 void RunJsonSetupSingle(const RunOptions& options, std::ostream& out) {
-  WriteHead(out, options, "setup", "classes");
-  ArrayWriter classes(out);
-  WriteSetupClass(classes, out, "setup", WidenGuidArgument(options.classGuid.value_or(std::string())),
-                  options.presentOnly, true);
-  classes.Close();
-  out << "\n";
-  out.flush();
+  WriteDocument(out, options, "setup", "classes", [&](ArrayWriter& classes) {
+    WriteSetupClass(classes, out, "setup", WidenGuidArgument(options.classGuid.value_or(std::string())),
+                    options.presentOnly, true);
+  });
 }
 
 void RunJsonInterfaceSweep(const RunOptions& options, std::ostream& out) {
-  WriteHead(out, options, "interface", "groups");
-  ArrayWriter groups(out);
-  for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
-    std::optional<ArrayWriter> classes;
-    auto openGroup = [&]() -> ArrayWriter& {
-      if (!classes) {
-        groups.Item(OpenObject({{"name", group.heading}}, "classes"));
-        classes.emplace(out);
+  WriteDocument(out, options, "interface", "groups", [&](ArrayWriter& groups) {
+    for (const InterfaceClassGroup& group : InterfaceClassCatalogue) {
+      std::optional<ArrayWriter> classes;
+      auto openGroup = [&]() -> ArrayWriter& {
+        if (!classes) {
+          groups.Item(OpenObject({{"name", group.heading}}, "classes"));
+          classes.emplace(out);
+        }
+        return *classes;
+      };
+      for (const InterfaceClassRow& row : group.rows) {
+        WriteInterfaceClass(openGroup, out, row.className, row.guidText, options.presentOnly, false);
       }
-      return *classes;
-    };
-    for (const InterfaceClassRow& row : group.rows) {
-      WriteInterfaceClass(openGroup, out, row.className, row.guidText, options.presentOnly, false);
+      if (classes) classes->Close();
     }
-    if (classes) classes->Close();
-  }
-  groups.Close();
-  out << "\n";
-  out.flush();
+  });
 }
 
 void RunJsonInterfaceSingle(const RunOptions& options, std::ostream& out) {
-  WriteHead(out, options, "interface", "groups");
-  ArrayWriter groups(out);
-  groups.Item(OpenObject({{"name", nullptr}}, "classes"));
-  ArrayWriter classes(out);
-  auto openGroup = [&]() -> ArrayWriter& { return classes; };
-  const WideText guidText = WidenGuidArgument(options.classGuid.value_or(std::string()));
-  WriteInterfaceClass(openGroup, out, InterfaceClassName(guidText), guidText, options.presentOnly, true);
-  classes.Close();
-  groups.Close();
-  out << "\n";
-  out.flush();
+  WriteDocument(out, options, "interface", "groups", [&](ArrayWriter& groups) {
+    groups.Item(OpenObject({{"name", nullptr}}, "classes"));
+    ArrayWriter classes(out);
+    auto openGroup = [&]() -> ArrayWriter& { return classes; };
+    const WideText guidText = WidenGuidArgument(options.classGuid.value_or(std::string()));
+    WriteInterfaceClass(openGroup, out, InterfaceClassName(guidText), guidText, options.presentOnly, true);
+    classes.Close();
+  });
 }
 
 }  // namespace devlist
