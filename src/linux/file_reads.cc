@@ -34,15 +34,17 @@ long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve)
 }
 
 // A one-line attribute takes one read.
-std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly) {
+std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly, bool shortReadEnds) {
   std::string data;
   char buf[4096];
   while (data.size() < cap) {
-    const ssize_t n = read(fd, buf, std::min(sizeof buf, cap - data.size()));
+    const std::size_t want = std::min(sizeof buf, cap - data.size());
+    const ssize_t n = read(fd, buf, want);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     data.append(buf, static_cast<std::size_t>(n));
     if (firstLineOnly && (data.size() >= kMaxTextBytes || std::memchr(buf, '\n', static_cast<std::size_t>(n)))) break;
+    if (shortReadEnds && static_cast<std::size_t>(n) < want) break;
   }
   return data;
 }

@@ -31,8 +31,9 @@ class UniqueFd {
 long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve);
 
 /// The bytes of an open file, at most `cap`; with `firstLineOnly`, reading stops once the first line (or
-/// what an attribute keeps of it) has come.
-std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly = false);
+/// what an attribute keeps of it) has come; with `shortReadEnds`, once a read returns less than it asked
+/// for, as a regular file's does only at its end (not so /proc, which hands out a page at a time).
+std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly = false, bool shortReadEnds = false);
 
 /// Whether two stats are of one file.
 bool SameFile(const struct stat& a, const struct stat& b);

@@ -119,10 +119,12 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) c
 
 // The type (a DT_ value) of `name` inside a kept directory: from its listing when it has one, else asked
 // of the directory; DT_UNKNOWN when it is not there.
-unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std::string& name) const {
+unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed) const {
+  if (listed != nullptr) *listed = false;
   if (const auto* listing = dirs_.ListingForLookup(handle)) {
     const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
     if (entry == nullptr) return DT_UNKNOWN;
+    if (listed != nullptr) *listed = entry->type != DT_UNKNOWN;
     if (entry->type != DT_UNKNOWN) return entry->type;
   }
   struct stat st {};
@@ -139,14 +141,19 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
     // By its name inside its directory, which was opened confined; a link is followed the long way below.
     DirectoryHandles::Handle* handle = DirectoryHandle(dir);
     if (handle == nullptr) return std::nullopt;
-    const unsigned char type = EntryType(*handle, name);
+    bool listed = false;
+    const unsigned char type = EntryType(*handle, name, &listed);
     if (type != DT_LNK) {
-      // Only what the directory calls a regular file is opened, and then only read when it still is one.
+      // Only what the directory calls a regular file is opened; opened so (no link followed, no waiting,
+      // no terminal taken), what its listing calls a file is read without a second look: sysfs holds no
+      // pipes or device nodes, and in another tree one swapped in since cannot make the read wait. A type
+      // asked of the directory alone is checked again on the open file.
       if (type != DT_REG) return std::nullopt;
       const UniqueFd f(openat(handle->fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+      if (!f.valid()) return std::nullopt;
       struct stat st {};
-      if (!f.valid() || fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-      return ReadAll(f.get(), kMaxFileBytes, firstLineOnly);
+      if (!listed && (fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode))) return std::nullopt;
+      return ReadAll(f.get(), kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
     }
   }
   // The type first, on a handle that cannot read: a pipe or a device node is never opened.
@@ -159,7 +166,7 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
   if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
     return std::nullopt;
   }
-  return ReadAll(f.get(), kMaxFileBytes, firstLineOnly);
+  return ReadAll(f.get(), kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
 }
 
 std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {

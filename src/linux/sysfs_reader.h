@@ -21,7 +21,7 @@ inline constexpr int kMaxLinks = 40;
 /// Paths given to and returned by the reader are relative to the root ("" is the root itself), with no "."
 /// or ".." parts. Nothing but regular files is ever opened for reading, and nothing but directories listed:
 /// the type is known before a reading handle is opened (from the listing of the directory, or checked on a
-/// handle that cannot read), and checked again on the open file before it is read.
+/// handle that cannot read), and, unless a listing said so, checked again on the open file before it is read.
 class SysfsReader {
  public:
   /// Test hook, run before each file, directory or link under the root is read (given the path joined to
@@ -65,7 +65,8 @@ class SysfsReader {
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
   /// it is no directory that can be opened.
   DirectoryHandles::Handle* DirectoryHandle(const std::string& dir) const;
-  unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name) const;
+  /// `listed` (when given) is set when the type came from the directory's listing.
+  unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed = nullptr) const;
   std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
   bool TypeOfNonLink(const std::string& rel, unsigned char& type) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
