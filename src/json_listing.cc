@@ -131,13 +131,6 @@ void WriteInterfaceClass(OpenGroup& openGroup, std::ostream& out, const std::str
   if (interfaces) interfaces->Close();
 }
 
-// The catalogue's GUID texts are plain ASCII, so each character widens to the same code unit.
-WideText WidenAscii(const char* text) {
-  WideText wide;
-  for (; *text != '\0'; ++text) wide.push_back(static_cast<WCHAR>(static_cast<unsigned char>(*text)));
-  return wide;
-}
-
 }  // namespace
 
 void RunJsonSetupSweep(const RunOptions& options, std::ostream& out) {

@@ -8,17 +8,6 @@
 
 namespace devlist {
 
-namespace {
-
-// The catalogue's GUID texts are plain ASCII, so each character widens to the same code unit.
-WideText WidenAscii(const char* text) {
-  WideText wide;
-  for (; *text != '\0'; ++text) wide.push_back(static_cast<WCHAR>(static_cast<unsigned char>(*text)));
-  return wide;
-}
-
-}  // namespace
-
 void SweepSetupClasses(bool presentOnly, std::ostream& out) {
   for (const SetupClassRow& row : SetupClassCatalogue) {
     // Written device by device under its heading, never held whole; a class without devices leaves no

@@ -79,4 +79,10 @@ WideText WidenGuidArgument(const std::string& classGuid) {
   return WideText(buffer.data(), end);
 }
 
+WideText WidenAscii(const char* text) {
+  WideText wide;
+  for (; *text != '\0'; ++text) wide.push_back(static_cast<WCHAR>(static_cast<unsigned char>(*text)));
+  return wide;
+}
+
 }  // namespace devlist

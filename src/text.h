@@ -26,6 +26,9 @@ WideText AnsiToUnicode(const std::string& text);
 /// The GUID argument as 16-bit text; "Error converting from ansi." when it cannot be converted.
 WideText WidenGuidArgument(const std::string& classGuid);
 
+/// Plain ASCII text (the catalogues' GUID texts) as 16-bit text, each character to the same code unit.
+WideText WidenAscii(const char* text);
+
 /// The 38-character braced form of a GUID, lower-case hexadecimal, every group zero-padded.
 std::string GuidToText(const GUID& guid);
 
