@@ -3,7 +3,6 @@
 #include <string>
 
 #include "devnode_status.h"
-#include "property_read.h"
 
 namespace devlist {
 
@@ -29,18 +28,31 @@ const DEVPROPKEY* FindDevicePropertyKey(std::string_view name) {
   return nullptr;
 }
 
+void AppendDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device, std::string& report, RawDeviceProperty& scratch) {
+  for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
+    ReadRawDeviceProperty(set, device, row.key, scratch);
+    // Each line is made in place at the end of the report; a property without text takes its label back.
+    const std::size_t lineStart = report.size();
+    report += row.label;
+    const std::size_t textStart = report.size();
+    if (row.kind == PropertyKind::devNodeStatus) {
+      // The status comes as the text of a UINT32 and is shown as its flag names.
+      AppendDevNodeStatus(DevNodeStatusFromText(DevicePropertyText(scratch)), report);
+    } else {
+      AppendDevicePropertyText(scratch, report);
+    }
+    if (report.size() == textStart) {
+      report.resize(lineStart);
+      continue;
+    }
+    report += '\n';
+  }
+}
+
 std::string BuildDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device) {
   std::string report;
   RawDeviceProperty scratch;
-  for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
-    std::string text = ReadDeviceProperty(set, device, row.key, scratch);
-    // The status comes as the text of a UINT32 and is shown as its flag names.
-    if (row.kind == PropertyKind::devNodeStatus) text = DescribeDevNodeStatus(DevNodeStatusFromText(text));
-    if (text.empty()) continue;
-    report += row.label;
-    report += text;
-    report += '\n';
-  }
+  AppendDeviceReport(set, device, report, scratch);
   return report;
 }
 

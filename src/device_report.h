@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "device_property_keys.h"
+#include "property_read.h"
 #include "platform.h"
 
 namespace devlist {
@@ -247,5 +248,8 @@ const DEVPROPKEY* FindDevicePropertyKey(std::string_view name);
 /// newline; the status row is followed by one indented line per set flag. Empty when nothing yields text.
 /// Neither argument is changed or released.
 std::string BuildDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device);
+/// The same lines appended to `report`, every read going through `scratch`: a listing of many devices keeps
+/// both from one device to the next.
+void AppendDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device, std::string& report, RawDeviceProperty& scratch);
 
 }  // namespace devlist

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cstdint>
-#include <sstream>
+#include <string>
 
 namespace devlist {
 
@@ -30,11 +30,19 @@ std::vector<const char*> DevNodeStatusFlags(std::uint32_t status) {
   return names;
 }
 
-std::string DescribeDevNodeStatus(std::uint32_t status) {
-  std::ostringstream text;
+void AppendDevNodeStatus(std::uint32_t status, std::string& out) {
   // The newline comes before each name: the report's label line ends where the first flag begins.
-  for (const char* name : DevNodeStatusFlags(status)) text << std::endl << "        " << name;
-  return text.str();
+  for (std::size_t bit = 0; bit < kStatusFlags.size(); ++bit) {
+    if (((status >> bit) & 1u) == 0) continue;
+    out += "\n        ";
+    out += kStatusFlags[bit];
+  }
+}
+
+std::string DescribeDevNodeStatus(std::uint32_t status) {
+  std::string text;
+  AppendDevNodeStatus(status, text);
+  return text;
 }
 
 std::uint32_t DevNodeStatusFromText(const std::string& text) {

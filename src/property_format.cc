@@ -1,5 +1,6 @@
 #include "property_format.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -25,138 +26,179 @@ std::optional<T> ReadFixed(const BYTE* value, std::size_t size) {
   return result;
 }
 
+// Appends the decimal digits of a whole number, as a stream writes them.
+template <typename T>
+void AppendInteger(T number, std::string& out) {
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+  out.append(digits, end.ptr);
+}
+
 // `Shown` widens the byte types, which a stream would otherwise write as characters, and FLOAT to double.
 template <typename T, typename Shown = T>
-std::string NumberText(const BYTE* value, std::size_t size) {
+void AppendNumber(const BYTE* value, std::size_t size, std::string& out) {
   const std::optional<T> number = ReadFixed<T>(value, size);
-  if (!number) return std::string();
-  // Whole numbers as a stream writes them, without the cost of a stream; the rest through one.
+  if (!number) return;
   if constexpr (std::is_integral_v<Shown>) {
-    return std::to_string(static_cast<Shown>(*number));
+    AppendInteger(static_cast<Shown>(*number), out);
   } else {
     std::ostringstream text;
     text << static_cast<Shown>(*number);
-    return text.str();
+    out += std::move(text).str();
   }
+}
+
+// Where the 16-bit string starting at unit `at` ends: at its NUL, or at the end of the value when no NUL comes.
+std::size_t WideStringEnd(const BYTE* value, std::size_t unitCount, std::size_t at) {
+  while (at < unitCount && (value[at * sizeof(WCHAR)] != 0 || value[at * sizeof(WCHAR) + 1] != 0)) ++at;
+  return at;
 }
 
 // One 16-bit string starting at `units[at]`, ending at its NUL or at the end of the value when no NUL comes;
 // `at` is left just past the NUL (or at the end).
 WideText TakeWideString(const BYTE* value, std::size_t unitCount, std::size_t& at) {
   const std::size_t start = at;
-  std::size_t end = start;
-  while (end < unitCount && (value[end * sizeof(WCHAR)] != 0 || value[end * sizeof(WCHAR) + 1] != 0)) ++end;
+  const std::size_t end = WideStringEnd(value, unitCount, start);
   WideText text(end - start, WCHAR{0});
   if (end > start) std::memcpy(text.data(), value + start * sizeof(WCHAR), (end - start) * sizeof(WCHAR));
   at = end < unitCount ? end + 1 : end;
   return text;
 }
 
-std::string StringText(const BYTE* value, std::size_t size) {
-  return UnicodeToAnsi(WideStringOf(value, size).c_str());
-}
-
-// Elements joined by a newline and a tab.
-std::string StringListText(const BYTE* value, std::size_t size) {
-  std::string text;
-  bool first = true;
-  for (const WideText& element : WideStringListOf(value, size)) {
-    if (!first) text += "\n\t";
-    text += UnicodeToAnsi(element.c_str());
-    first = false;
+// Appends the string of units [start, end) in the code page. A string whose NUL lies inside the value is
+// converted where it stands; one cut off by the end of the value, or at an odd address, is copied first.
+void AppendWideString(const BYTE* value, std::size_t unitCount, std::size_t start, std::size_t end,
+                      std::string& out) {
+  const BYTE* first = value + start * sizeof(WCHAR);
+  if (end < unitCount && reinterpret_cast<std::uintptr_t>(first) % alignof(WCHAR) == 0) {
+    AppendUnicodeAsAnsi(reinterpret_cast<const WCHAR*>(first), out);
+    return;
   }
-  return text;
+  std::size_t at = start;
+  AppendUnicodeAsAnsi(TakeWideString(value, unitCount, at).c_str(), out);
 }
 
-// The stored time as it is, with no time-zone conversion; empty when the count is beyond what the system
+void AppendString(const BYTE* value, std::size_t size, std::string& out) {
+  const std::size_t unitCount = size / sizeof(WCHAR);
+  AppendWideString(value, unitCount, 0, WideStringEnd(value, unitCount, 0), out);
+}
+
+// Elements joined by a newline and a tab, up to the first empty one or the end of the value.
+void AppendStringList(const BYTE* value, std::size_t size, std::string& out) {
+  const std::size_t unitCount = size / sizeof(WCHAR);
+  for (std::size_t at = 0; at < unitCount;) {
+    const std::size_t end = WideStringEnd(value, unitCount, at);
+    if (end == at) break;
+    if (at != 0) out += "\n\t";
+    AppendWideString(value, unitCount, at, end, out);
+    at = end < unitCount ? end + 1 : end;
+  }
+}
+
+// The stored time as it is, with no time-zone conversion; nothing when the count is beyond what the system
 // converts (0x8000000000000000 and up).
-std::string FileTimeText(const BYTE* value, std::size_t size) {
+void AppendFileTime(const BYTE* value, std::size_t size, std::string& out) {
   const std::optional<FILETIME> fileTime = ReadFixed<FILETIME>(value, size);
-  if (!fileTime) return std::string();
+  if (!fileTime) return;
   SYSTEMTIME time{};
-  if (!FileTimeToSystemTime(&*fileTime, &time)) return std::string();
+  if (!FileTimeToSystemTime(&*fileTime, &time)) return;
   char buffer[128];
   std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d %02d:%02d:%02d.%03d", time.wYear, time.wMonth, time.wDay,
                 time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
-  return std::string(buffer);
+  out += buffer;
 }
 
-std::string BooleanText(const BYTE* value, std::size_t size) {
-  if (size < 1) return std::string();
-  return value[0] != 0 ? "true" : "false";
+void AppendBoolean(const BYTE* value, std::size_t size, std::string& out) {
+  if (size < 1) return;
+  out += value[0] != 0 ? "true" : "false";
 }
 
-std::string PrefixedCodeText(const char* prefix, const BYTE* value, std::size_t size) {
+void AppendPrefixedCode(const char* prefix, const BYTE* value, std::size_t size, std::string& out) {
   const std::optional<std::uint32_t> code = ReadFixed<std::uint32_t>(value, size);
-  if (!code) return std::string();
-  return prefix + std::to_string(*code);
+  if (!code) return;
+  out += prefix;
+  AppendInteger(*code, out);
 }
 
 }  // namespace
 
-std::string FormatPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type) {
+void AppendPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type, std::string& out) {
   // The whole code is compared: only BINARY and STRING_LIST of the modified codes are known; every other
   // array or list has no text.
   switch (type) {
     case DEVPROP_TYPE_EMPTY:
-      return "empty";
+      out += "empty";
+      return;
     case DEVPROP_TYPE_NULL:
-      return "null";
+      out += "null";
+      return;
     case DEVPROP_TYPE_SBYTE:
-      return NumberText<std::int8_t, int>(value, size);
+      return AppendNumber<std::int8_t, int>(value, size, out);
     case DEVPROP_TYPE_BYTE:
-      return NumberText<std::uint8_t, unsigned>(value, size);
+      return AppendNumber<std::uint8_t, unsigned>(value, size, out);
     case DEVPROP_TYPE_INT16:
-      return NumberText<std::int16_t>(value, size);
+      return AppendNumber<std::int16_t>(value, size, out);
     case DEVPROP_TYPE_UINT16:
-      return NumberText<std::uint16_t>(value, size);
+      return AppendNumber<std::uint16_t>(value, size, out);
     case DEVPROP_TYPE_INT32:
-      return NumberText<std::int32_t>(value, size);
+      return AppendNumber<std::int32_t>(value, size, out);
     case DEVPROP_TYPE_UINT32:
-      return NumberText<std::uint32_t>(value, size);
+      return AppendNumber<std::uint32_t>(value, size, out);
     case DEVPROP_TYPE_INT64:
-      return NumberText<std::int64_t>(value, size);
+      return AppendNumber<std::int64_t>(value, size, out);
     case DEVPROP_TYPE_UINT64:
-      return NumberText<std::uint64_t>(value, size);
+      return AppendNumber<std::uint64_t>(value, size, out);
     case DEVPROP_TYPE_FLOAT:
-      return NumberText<float, double>(value, size);
+      return AppendNumber<float, double>(value, size, out);
     case DEVPROP_TYPE_DOUBLE:
-      return NumberText<double>(value, size);
+      return AppendNumber<double>(value, size, out);
     case DEVPROP_TYPE_DECIMAL:
-      return "DECIMAL not supported";
-    case DEVPROP_TYPE_GUID: {
-      const std::optional<GUID> guid = ReadFixed<GUID>(value, size);
-      return guid ? GuidToText(*guid) : std::string();
-    }
+      out += "DECIMAL not supported";
+      return;
+    case DEVPROP_TYPE_GUID:
+      if (const std::optional<GUID> guid = ReadFixed<GUID>(value, size)) AppendGuidText(*guid, out);
+      return;
     case DEVPROP_TYPE_CURRENCY:
-      return "CURRENCY not supported";
+      out += "CURRENCY not supported";
+      return;
     case DEVPROP_TYPE_DATE:
-      return "DATE not supported";
+      out += "DATE not supported";
+      return;
     case DEVPROP_TYPE_FILETIME:
-      return FileTimeText(value, size);
+      return AppendFileTime(value, size, out);
     case DEVPROP_TYPE_BOOLEAN:
-      return BooleanText(value, size);
+      return AppendBoolean(value, size, out);
     case DEVPROP_TYPE_STRING:
     case DEVPROP_TYPE_SECURITY_DESCRIPTOR_STRING:
     case DEVPROP_TYPE_STRING_INDIRECT:  // shown as stored; the reference is not resolved
-      return StringText(value, size);
+      return AppendString(value, size, out);
     case DEVPROP_TYPE_SECURITY_DESCRIPTOR:
-      return "SECURITY_DESCRIPTOR not supported";
+      out += "SECURITY_DESCRIPTOR not supported";
+      return;
     case DEVPROP_TYPE_DEVPROPKEY:
-      return "DEVPROPKEY not supported";
+      out += "DEVPROPKEY not supported";
+      return;
     case DEVPROP_TYPE_DEVPROPTYPE:
-      return "DEVPROPTYPE not supported";
+      out += "DEVPROPTYPE not supported";
+      return;
     case DEVPROP_TYPE_ERROR:
-      return PrefixedCodeText("ERROR: ", value, size);
+      return AppendPrefixedCode("ERROR: ", value, size, out);
     case DEVPROP_TYPE_NTSTATUS:
-      return PrefixedCodeText("NTSTATUS: ", value, size);
+      return AppendPrefixedCode("NTSTATUS: ", value, size, out);
     case DEVPROP_TYPE_BINARY:
-      return "BINARY not supported";
+      out += "BINARY not supported";
+      return;
     case DEVPROP_TYPE_STRING_LIST:
-      return StringListText(value, size);
+      return AppendStringList(value, size, out);
     default:
-      return std::string();
+      return;
   }
+}
+
+std::string FormatPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type) {
+  std::string text;
+  AppendPropertyValue(value, size, type, text);
+  return text;
 }
 
 std::string FormatPropertyValue(const std::vector<BYTE>& value, DEVPROPTYPE type) {

@@ -16,6 +16,8 @@ namespace devlist {
 /// value shorter than its type needs. Never reads past the bytes given.
 std::string FormatPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type);
 std::string FormatPropertyValue(const std::vector<BYTE>& value, DEVPROPTYPE type);
+/// That text appended to `out`, which a caller that renders many values in a row keeps from one to the next.
+void AppendPropertyValue(const BYTE* value, std::size_t size, DEVPROPTYPE type, std::string& out);
 
 /// The 16-bit string a STRING value holds: up to its NUL, or to the end of the value when none comes.
 WideText WideStringOf(const BYTE* value, std::size_t size);

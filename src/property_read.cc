@@ -59,9 +59,19 @@ void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key
   std::fill(property.value.begin() + static_cast<std::ptrdiff_t>(property.size), property.value.end(), BYTE{0});
 }
 
+void AppendDevicePropertyText(const RawDeviceProperty& property, std::string& out) {
+  if (property.error != 0) {
+    out += "Error retrieving property: ";
+    out += std::to_string(property.error);
+    return;
+  }
+  AppendPropertyValue(property.value.data(), property.value.size(), property.type, out);
+}
+
 std::string DevicePropertyText(const RawDeviceProperty& property) {
-  if (property.error != 0) return "Error retrieving property: " + std::to_string(property.error);
-  return FormatPropertyValue(property.value, property.type);
+  std::string text;
+  AppendDevicePropertyText(property, text);
+  return text;
 }
 
 std::string ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {

@@ -27,6 +27,8 @@ void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key
 /// The text of a value read: FormatPropertyValue of it, or "Error retrieving property: <code>" when the sized
 /// second read failed.
 std::string DevicePropertyText(const RawDeviceProperty& property);
+/// That text appended to `out`.
+void AppendDevicePropertyText(const RawDeviceProperty& property, std::string& out);
 
 /// The property's value as text (see FormatPropertyValue). Empty when the device does not have the property
 /// or its value has no text; "Error retrieving property: <code>" when the sized second read fails.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "device_report.h"
+#include "property_read.h"
 #include "platform.h"
 
 namespace devlist {
@@ -49,10 +50,16 @@ bool WriteSetupClassDevices(const WideText& classGuidText, bool presentOnly, con
     written = true;
     return out;
   };
-  // Line ends without a flush: the caller flushes once the class is done.
-  const ListingOutcome outcome =
-      VisitSetupClassDevices(classGuidText, presentOnly, [&opened](HDEVINFO set, SP_DEVINFO_DATA* device) {
-        opened() << '\n' << BuildDeviceReport(set, device) << '\n';
+  // Each device's text is made in one buffer, kept with its read buffer from device to device, and written
+  // whole. Line ends without a flush: the caller flushes once the class is done.
+  std::string text;
+  RawDeviceProperty scratch;
+  const ListingOutcome outcome = VisitSetupClassDevices(
+      classGuidText, presentOnly, [&opened, &text, &scratch](HDEVINFO set, SP_DEVINFO_DATA* device) {
+        text.assign(1, '\n');
+        AppendDeviceReport(set, device, text, scratch);
+        text += '\n';
+        opened().write(text.data(), static_cast<std::streamsize>(text.size()));
       });
   if (outcome != ListingOutcome::listed) opened() << SetupListingFailureText(outcome) << '\n';
   return written;

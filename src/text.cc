@@ -1,21 +1,46 @@
 #include "text.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace devlist {
 
-std::string UnicodeToAnsi(const WCHAR* text) {
+namespace {
+
+constexpr std::string_view kConversionFailed = "Error converting from unicode.";
+
+// Appends the `digits` lowest hexadecimal digits of `value`, lower-case, most significant first.
+void AppendHex(unsigned long value, int digits, std::string& out) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
+}
+
+}  // namespace
+
+void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out) {
   // Asked first how many bytes the text takes in the code page (its NUL included), so that a long multi-byte
-  // result converts in full; a failure of either call is the only reason for the fallback text.
+  // result converts in full; a failure of either call is the only reason for the fallback text. The bytes go
+  // straight into `out`, whose room a long listing keeps from line to line.
   const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return "Error converting from unicode.";
-  std::string converted(static_cast<std::size_t>(size), '\0');
-  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, converted.data(), size, nullptr, nullptr);
-  if (written <= 0) return "Error converting from unicode.";
-  // The NUL was converted too, so the text ends inside the buffer.
-  const std::size_t end = converted.find('\0');
-  if (end != std::string::npos) converted.resize(end);
+  if (size <= 0) {
+    out += kConversionFailed;
+    return;
+  }
+  const std::size_t start = out.size();
+  out.resize(start + static_cast<std::size_t>(size));
+  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, out.data() + start, size, nullptr, nullptr);
+  if (written <= 0) {
+    out.resize(start);
+    out += kConversionFailed;
+    return;
+  }
+  // The NUL was converted too, so the text ends inside the room it was given.
+  const std::size_t end = out.find('\0', start);
+  if (end != std::string::npos) out.resize(end);
+}
+
+std::string UnicodeToAnsi(const WCHAR* text) {
+  std::string converted;
+  AppendUnicodeAsAnsi(text, converted);
   return converted;
 }
 
@@ -59,13 +84,26 @@ WideText AnsiToUnicode(const std::string& text) {
   return WideText(buffer.data(), buffer.size());
 }
 
+void AppendGuidText(const GUID& guid, std::string& out) {
+  out.push_back('{');
+  AppendHex(guid.Data1, 8, out);
+  out.push_back('-');
+  AppendHex(guid.Data2, 4, out);
+  out.push_back('-');
+  AppendHex(guid.Data3, 4, out);
+  out.push_back('-');
+  AppendHex(guid.Data4[0], 2, out);
+  AppendHex(guid.Data4[1], 2, out);
+  out.push_back('-');
+  for (int i = 2; i < 8; ++i) AppendHex(guid.Data4[i], 2, out);
+  out.push_back('}');
+}
+
 std::string GuidToText(const GUID& guid) {
-  char buffer[128];
-  std::snprintf(buffer, sizeof buffer, "{%08x-%04x-%04x-%04x-%02x%02x%02x%02x%02x%02x}",
-                static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2),
-                static_cast<unsigned>(guid.Data3), static_cast<unsigned>((guid.Data4[0] << 8) | guid.Data4[1]),
-                guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-  return std::string(buffer);
+  std::string text;
+  text.reserve(38);
+  AppendGuidText(guid, text);
+  return text;
 }
 
 WideText WidenGuidArgument(const std::string& classGuid) {

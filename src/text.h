@@ -14,6 +14,8 @@ using WideText = std::basic_string<WCHAR>;
 /// Converts NUL-terminated 16-bit text to 8-bit text in the ANSI code page, whatever length the result has.
 /// When the platform conversion fails returns "Error converting from unicode.".
 std::string UnicodeToAnsi(const WCHAR* text);
+/// The same text appended to `out` (the fallback text in its place when the conversion fails).
+void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out);
 
 /// 16-bit text as UTF-8, straight from the code units, whatever the ANSI code page: pairs of surrogates join
 /// into one character, and a surrogate without its partner becomes U+FFFD. Never fails.
@@ -31,5 +33,7 @@ WideText WidenAscii(const char* text);
 
 /// The 38-character braced form of a GUID, lower-case hexadecimal, every group zero-padded.
 std::string GuidToText(const GUID& guid);
+/// The same 38 characters appended to `out`.
+void AppendGuidText(const GUID& guid, std::string& out);
 
 }  // namespace devlist

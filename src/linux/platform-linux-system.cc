@@ -91,13 +91,17 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
+  // Every unit ORed together on the way: below 0x80 means ASCII, one byte a unit, with nothing to count.
   std::size_t units = 0;
+  char16_t seen = 0;
   if (wideLength < 0) {
-    while (wide[units] != 0) ++units;
+    for (; wide[units] != 0; ++units) seen |= wide[units];
     ++units;  // the NUL is converted too
   } else {
     units = static_cast<std::size_t>(wideLength);
+    for (std::size_t i = 0; i < units; ++i) seen |= wide[i];
   }
+  const bool ascii = seen < 0x80;
   const std::u16string_view source(wide, units);
   if (devlist::model::wideToAnsiHook != nullptr) {
     if (const DWORD error = devlist::model::wideToAnsiHook(source, textLength == 0); error != ERROR_SUCCESS) {
@@ -106,7 +110,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     }
   }
   // Counted first, then written straight into the caller's buffer when it has room.
-  const std::size_t size = devlist::model::Utf8Size(source);
+  const std::size_t size = ascii ? units : devlist::model::Utf8Size(source);
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
   const int count = static_cast<int>(size);
   if (textLength == 0) return count;
@@ -114,7 +118,11 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     lastError = ERROR_INSUFFICIENT_BUFFER;
     return 0;
   }
-  devlist::model::EncodeUtf8(source, text);
+  if (ascii) {
+    for (std::size_t i = 0; i < units; ++i) text[i] = static_cast<char>(wide[i]);
+  } else {
+    devlist::model::EncodeUtf8(source, text);
+  }
   return count;
 }
 
