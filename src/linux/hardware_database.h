@@ -12,8 +12,8 @@ using HwdbProperties = std::map<std::string, std::string>;
 /// Looks a modalias up in a hardware database; an empty result when nothing matches.
 using HwdbLookup = std::function<HwdbProperties(const std::string& modalias)>;
 
-/// The system's hardware database through libudev, opened now; an empty function when the build has no
-/// libudev or the database cannot be opened (names then come from sysfs).
+/// The system's hardware database, opened now; an empty function when there is none or it cannot be opened
+/// (names then come from sysfs).
 HwdbLookup OpenSystemHwdb();
 
 /// The same, opened on the first lookup instead: a run that looks no name up never opens the database.
