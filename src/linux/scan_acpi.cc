@@ -193,7 +193,7 @@ void ScanAcpi(ScanContext& context) {
     const std::string placeDriver = f.place != f.acpiPath ? DriverOf(tree, f.place) : std::string();
     const std::string drv = placeDriver.empty() ? DriverOf(tree, f.acpiPath) : placeDriver;
     if (!drv.empty()) n.drivers.push_back(drv);
-    n.driverVersion = DriverVersionOf(tree, placeDriver.empty() ? f.acpiPath : f.place, drv);
+    n.driverVersion = DriverVersionOf(context, placeDriver.empty() ? f.acpiPath : f.place, drv);
     n.driverExpected = kind && kind->driverExpected;
     n.bios = acpiName == "\\" ? std::string() : BiosName(acpiName);
     if (!AcpiLocationPath(acpiName).empty() && acpiName != "\\") n.locationPaths.push_back(AcpiLocationPath(acpiName));

@@ -23,8 +23,11 @@ bool ParseScsiAddress(const std::string& name, unsigned& h, unsigned& c, unsigne
 }
 
 bool IsPartition(const SysfsReader& tree, const std::string& path) {
-  // Older kernels have no partition attribute; their uevent says what the device is.
-  return !tree.Attr(path, "partition").empty() || tree.Uevent(path, "DEVTYPE") == "partition";
+  // The uevent, read once for all of a device's keys, says what the device is (older kernels have no
+  // partition attribute); without the type there, the attribute tells.
+  const std::string type = tree.Uevent(path, "DEVTYPE");
+  if (!type.empty()) return type == "partition";
+  return !tree.Attr(path, "partition").empty();
 }
 
 // nvmeXcYnZ: one controller's path to a namespace of a multipath subsystem. It has no device node; the
@@ -73,11 +76,14 @@ DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std
   if (loop) {
     f.vendor = "Linux";
     f.product = "Loop";
-  } else if (devicePath && !tree.Attr(*devicePath, "model").empty() && tree.Exists(Join(*devicePath, "vendor")) &&
-             tree.Exists(Join(*devicePath, "rev"))) {
+    return f;
+  }
+  const std::string model = devicePath ? tree.Attr(*devicePath, "model") : std::string();
+  if (devicePath && !model.empty() && tree.Exists(Join(*devicePath, "vendor")) &&
+      tree.Exists(Join(*devicePath, "rev"))) {
     // A SCSI device (SATA and SAS disks, USB storage, optical drives).
     f.vendor = Printable(tree.Attr(*devicePath, "vendor"));
-    f.product = Printable(tree.Attr(*devicePath, "model"));
+    f.product = Printable(model);
     f.rev = Printable(tree.Attr(*devicePath, "rev"));
     if (tree.Attr(*devicePath, "type") == "5") f.cdrom = true;
     unsigned h = 0, c = 0, t = 0, l = 0;
@@ -94,7 +100,7 @@ DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std
     f.driver = DriverOf(tree, *devicePath);
   } else if (devicePath && StartsWith(Base(*devicePath), "nvme")) {
     f.vendor = "NVMe";
-    f.product = Printable(tree.Attr(*devicePath, "model"));
+    f.product = Printable(model);
     f.rev = Printable(tree.Attr(*devicePath, "firmware_rev"));
     const auto nsid = ParseNumber(tree.Attr(path, "nsid"), 10);
     f.tail = Hex(nsid && *nsid > 0 ? (*nsid - 1) & 0xFFFFFF : 0, 6);
@@ -117,12 +123,15 @@ DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std
   return f;
 }
 
-// The partitions of a disk, as volumes named after the disk and their offset.
+// The partitions of a disk, as volumes named after the disk and their offset. The kernel names a partition
+// after its disk (sda1, nvme0n1p1), in a folder of the disk's: the disk's other folders (queue, power,
+// holders) and its links are not asked what they are.
 void AddVolumes(ScanContext& context, const std::string& path, const std::string& diskId) {
   const SysfsReader& tree = context.tree;
+  const std::string disk = Base(path);
   for (const std::string& part : tree.List(path)) {
     const std::string pp = Join(path, part);
-    if (!IsPartition(tree, pp)) continue;
+    if (part.size() <= disk.size() || !StartsWith(part, disk) || !tree.IsDir(pp) || !IsPartition(tree, pp)) continue;
     const auto start = ParseNumber(tree.Attr(pp, "start"), 10);
     Node v;
     v.path = pp;

@@ -301,7 +301,7 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
   // A cell's driver holds the chip, above the function's own (its glue to the bus).
   for (const std::string& cell : cells) n.drivers.push_back(DriverOf(tree, cell));
   n.drivers.push_back(driver);
-  n.driverVersion = DriverVersionOf(tree, cells.empty() ? path : cells.front(), n.drivers.front());
+  n.driverVersion = DriverVersionOf(context, cells.empty() ? path : cells.front(), n.drivers.front());
   n.driverExpected = true;
   n.bios = BiosName(FirmwarePathOf(tree, path));
   if (n.cls == &kSensor) {
@@ -339,7 +339,7 @@ void ScanBusDevices(ScanContext& context) {
       const std::string driver = DriverOf(tree, *path);
       if (driver.empty()) continue;
       if (const auto same = SameHardwareAs(context, *path)) {
-        graph.AttachFunctionDriver(*same, driver, DriverVersionOf(tree, *path, driver));
+        graph.AttachFunctionDriver(*same, driver, DriverVersionOf(context, *path, driver));
         if (IsFingerprintSensor(tree, *path, modalias, driver)) graph.AttachFunctionClass(*same, kBiometric);
         continue;
       }
@@ -392,7 +392,7 @@ void ScanSerioPorts(ScanContext& context) {
     n.desc = Printable(tree.Attr(*path, "description"));
     if (n.desc.empty()) n.desc = "PS/2 port";
     n.drivers.push_back(driver);
-    n.driverVersion = DriverVersionOf(tree, *path, driver);
+    n.driverVersion = DriverVersionOf(context, *path, driver);
     n.driverExpected = true;
     graph.Add(std::move(n));
   }

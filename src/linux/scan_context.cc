@@ -19,14 +19,25 @@ std::string DatabaseName(const HwdbProperties& answer, const char* key) {
 
 std::string DriverOf(const SysfsReader& tree, const std::string& path) { return tree.LinkName(Join(path, "driver")); }
 
-std::string DriverVersionOf(const SysfsReader& tree, const std::string& path, const std::string& driver) {
+std::string DriverVersionOf(ScanContext& context, const std::string& path, const std::string& driver) {
   if (driver.empty()) return {};
+  const SysfsReader& tree = context.tree;
+  // By where the driver link leads and the name asked for, which stands in for a module the driver
+  // does not link.
+  auto key = tree.LinkPath(Join(path, "driver"));
+  if (key) *key += "\n" + driver;
+  if (key) {
+    const auto known = context.driverVersions.find(*key);
+    if (known != context.driverVersions.end()) return known->second;
+  }
   std::string module = tree.LinkName(Join(path, "driver/module"));
   if (module.empty()) {
     module = driver;
     std::replace(module.begin(), module.end(), '-', '_');
   }
-  return tree.Attr(Join("module", module), "version");
+  std::string version = tree.Attr(Join("module", module), "version");
+  if (key) context.driverVersions.emplace(*key, version);
+  return version;
 }
 
 std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path) {

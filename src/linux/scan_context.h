@@ -2,6 +2,7 @@
 // database and the facts of sysfs that several scanners read the same way (drivers, firmware nodes, inputs).
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct ScanContext {
   /// A file in the form of /proc/cpuinfo, for processor names; empty reads none.
   const std::string& cpuinfoPath;
   const HwdbLookup& hwdb;
+  /// The module version of each driver asked so far, by the path its links lead to and its name.
+  std::map<std::string, std::string> driverVersions{};
 
   /// The hardware database's answer for a modalias; every name lookup of the scan comes through here, and
   /// nothing is asked for an empty modalias.
@@ -41,7 +44,8 @@ std::string DatabaseName(const HwdbProperties& answer, const char* key);
 
 /// The driver bound to a device, and the module version it reports; empty when there is none.
 std::string DriverOf(const SysfsReader& tree, const std::string& path);
-std::string DriverVersionOf(const SysfsReader& tree, const std::string& path, const std::string& driver);
+/// The version is read once a driver, however many devices it drives.
+std::string DriverVersionOf(ScanContext& context, const std::string& path, const std::string& driver);
 
 /// The ACPI path ("\_SB_.PCI0.S18") of a device's firmware node; empty when it has none.
 std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path);

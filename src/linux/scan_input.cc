@@ -54,7 +54,7 @@ void ScanHid(ScanContext& context) {
     if (n.desc.empty()) n.desc = n.cls->generic;
     const std::string drv = DriverOf(tree, path);
     if (!drv.empty()) n.drivers.push_back(drv);
-    n.driverVersion = DriverVersionOf(tree, path, drv);
+    n.driverVersion = DriverVersionOf(context, path, drv);
     n.driverExpected = true;
     n.busType = kBusHid;
     for (const std::string& raw : tree.List(Join(path, "hidraw"))) {

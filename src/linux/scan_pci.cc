@@ -84,8 +84,9 @@ std::string PciLocationPath(const std::string& path) {
   return loc;
 }
 
-// The ids of a function: each from its own attribute, else from the uevent file, else from the first
-// bytes of the configuration space, so that one file that cannot be read costs only what it alone says.
+// The ids of a function: from its uevent file (read once for all of them), else each from its own
+// attribute, else from the first bytes of the configuration space, so that one file that cannot be read
+// costs only what it alone says.
 struct PciIds {
   std::string vendor, device, subsystemVendor, subsystemDevice, revision, classCode;
 };
@@ -98,20 +99,22 @@ std::string ConfigField(const std::optional<std::string>& config, std::size_t at
 }
 
 PciIds PciIdsOf(const SysfsReader& tree, const std::string& path) {
-  PciIds ids{HexField(tree.Attr(path, "vendor"), 4),           HexField(tree.Attr(path, "device"), 4),
-             HexField(tree.Attr(path, "subsystem_vendor"), 4), HexField(tree.Attr(path, "subsystem_device"), 4),
-             HexField(tree.Attr(path, "revision"), 2),         HexField(tree.Attr(path, "class"), 6)};
+  PciIds ids;
   const auto pair = [](const std::string& text, std::string& first, std::string& second) {
     const std::size_t colon = text.find(':');
     if (colon == std::string::npos) return;
-    if (first.empty()) first = HexField(text.substr(0, colon), 4);
-    if (second.empty()) second = HexField(text.substr(colon + 1), 4);
+    first = HexField(text.substr(0, colon), 4);
+    second = HexField(text.substr(colon + 1), 4);
   };
-  if (ids.vendor.empty() || ids.device.empty()) pair(tree.Uevent(path, "PCI_ID"), ids.vendor, ids.device);
-  if (ids.subsystemVendor.empty() || ids.subsystemDevice.empty()) {
-    pair(tree.Uevent(path, "PCI_SUBSYS_ID"), ids.subsystemVendor, ids.subsystemDevice);
+  pair(tree.Uevent(path, "PCI_ID"), ids.vendor, ids.device);
+  pair(tree.Uevent(path, "PCI_SUBSYS_ID"), ids.subsystemVendor, ids.subsystemDevice);
+  ids.classCode = HexField(tree.Uevent(path, "PCI_CLASS"), 6);
+  for (auto [field, name, width] : {std::tuple{&ids.vendor, "vendor", 4}, {&ids.device, "device", 4},
+                                    {&ids.subsystemVendor, "subsystem_vendor", 4},
+                                    {&ids.subsystemDevice, "subsystem_device", 4}, {&ids.revision, "revision", 2},
+                                    {&ids.classCode, "class", 6}}) {
+    if (field->empty()) *field = HexField(tree.Attr(path, name), width);
   }
-  if (ids.classCode.empty()) ids.classCode = HexField(tree.Uevent(path, "PCI_CLASS"), 6);
   if (ids.vendor.empty() || ids.device.empty() || ids.revision.empty() || ids.classCode.empty() ||
       ids.subsystemVendor.empty() || ids.subsystemDevice.empty()) {
     const std::optional<std::string> config = tree.ReadFile(Join(path, "config"));
@@ -163,7 +166,9 @@ void ScanPci(ScanContext& context) {
     } else {
       n.compatibleIds.push_back("PCI\\VEN_" + ven);
     }
-    const HwdbProperties db = context.Lookup(tree.Attr(*path, "modalias"));
+    std::string modalias = tree.Uevent(*path, "MODALIAS");
+    if (modalias.empty()) modalias = tree.Attr(*path, "modalias");
+    const HwdbProperties db = context.Lookup(modalias);
     n.desc = DatabaseName(db, "ID_MODEL_FROM_DATABASE");
     if (n.desc.empty()) n.desc = Printable(tree.Attr(*path, "label"));
     if (n.desc.empty() && PciClassText(base, subclass) != nullptr) n.desc = PciClassText(base, subclass);
@@ -174,12 +179,12 @@ void ScanPci(ScanContext& context) {
       if (StartsWith(child, "virtio") && tree.IsDir(Join(*path, child))) {
         const std::string top = DriverOf(tree, Join(*path, child));
         if (top.empty()) continue;
-        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(tree, Join(*path, child), top);
+        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(context, Join(*path, child), top);
         n.drivers.push_back(top);
       }
     }
     const std::string own = DriverOf(tree, *path);
-    if (!own.empty() && n.drivers.empty()) n.driverVersion = DriverVersionOf(tree, *path, own);
+    if (!own.empty() && n.drivers.empty()) n.driverVersion = DriverVersionOf(context, *path, own);
     if (!own.empty()) n.drivers.push_back(own);
     n.busDriver = "pci";
     n.driverExpected = PciDriverExpected(base);

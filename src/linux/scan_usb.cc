@@ -1,7 +1,10 @@
 // USB devices (bus/usb/devices): hubs, single-function devices, and composite devices with one device per
 // function as Windows groups their interfaces.
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,20 +106,45 @@ unsigned Byte(const SysfsReader& tree, const std::string& dir, const char* name)
   return static_cast<unsigned>(ParseNumber(tree.Attr(dir, name), 16).value_or(0) & 0xFF);
 }
 
+// The three numbers of a uevent key written "a/b/c" (PRODUCT in hexadecimal, TYPE and INTERFACE in decimal);
+// none when the key is missing or not so written.
+std::optional<std::array<unsigned long long, 3>> UeventTriple(const SysfsReader& tree, const std::string& dir,
+                                                              const char* key, int base) {
+  const std::string text = tree.Uevent(dir, key);
+  const std::size_t first = text.find('/'), second = first == std::string::npos ? first : text.find('/', first + 1);
+  if (second == std::string::npos) return std::nullopt;
+  const auto a = ParseNumber(text.substr(0, first), base), b = ParseNumber(text.substr(first + 1, second - first - 1), base),
+             c = ParseNumber(text.substr(second + 1), base);
+  if (!a || !b || !c) return std::nullopt;
+  return std::array<unsigned long long, 3>{*a, *b, *c};
+}
+
+// An interface's number: the last field of its modalias ("...ip01in02"), which older kernels lack.
+std::optional<unsigned long long> InterfaceNumberOf(const SysfsReader& tree, const std::string& ip) {
+  const std::string alias = tree.Uevent(ip, "MODALIAS");
+  const std::size_t at = alias.rfind("in");
+  if (StartsWith(alias, "usb:") && at != std::string::npos && at + 4 == alias.size() && alias.rfind("ip") < at) {
+    if (auto number = ParseNumber(alias.substr(at + 2), 16)) return number;
+  }
+  return ParseNumber(tree.Attr(ip, "bInterfaceNumber"), 16);
+}
+
 std::vector<UsbInterface> ReadUsbInterfaces(const SysfsReader& tree, const std::string& path, const std::string& name) {
   std::vector<UsbInterface> out;
   for (const std::string& entry : tree.List(path)) {
     if (!StartsWith(entry, name + ":")) continue;
     const std::string ip = Join(path, entry);
-    const auto number = ParseNumber(tree.Attr(ip, "bInterfaceNumber"), 16);
-    const auto cls = ParseNumber(tree.Attr(ip, "bInterfaceClass"), 16);
+    // Number and class triple from the uevent file, read once for them, else from their attributes.
+    const auto number = InterfaceNumberOf(tree, ip);
+    const auto triple = UeventTriple(tree, ip, "INTERFACE", 10);
+    const auto cls = triple ? std::optional((*triple)[0]) : ParseNumber(tree.Attr(ip, "bInterfaceClass"), 16);
     if (!number || !cls) continue;
     UsbInterface i;
     i.path = ip;
     i.number = static_cast<unsigned>(*number & 0xFF);
     i.cls = static_cast<unsigned>(*cls & 0xFF);
-    i.sub = Byte(tree, ip, "bInterfaceSubClass");
-    i.prot = Byte(tree, ip, "bInterfaceProtocol");
+    i.sub = triple ? static_cast<unsigned>((*triple)[1] & 0xFF) : Byte(tree, ip, "bInterfaceSubClass");
+    i.prot = triple ? static_cast<unsigned>((*triple)[2] & 0xFF) : Byte(tree, ip, "bInterfaceProtocol");
     i.name = Printable(tree.Attr(ip, "interface"));
     i.driver = DriverOf(tree, ip);
     for (const std::string& child : tree.List(ip)) {
@@ -167,7 +195,7 @@ void AddFunctions(ScanContext& context, NodeId deviceId, const std::string& devi
     f.busDesc = i.name;
     f.manufacturer = graph.node(deviceId).manufacturer;
     if (!i.driver.empty()) f.drivers.push_back(i.driver);
-    f.driverVersion = DriverVersionOf(context.tree, i.path, i.driver);
+    f.driverVersion = DriverVersionOf(context, i.path, i.driver);
     f.busType = kBusUsb;
     f.driverExpected = true;
     f.address = i.number;
@@ -184,16 +212,28 @@ void AddFunctions(ScanContext& context, NodeId deviceId, const std::string& devi
 void ScanUsb(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
+  // The device numbers of the hubs scanned so far, for the devices behind them.
+  std::map<std::string, std::optional<unsigned long long>> devnums;
   for (const auto& [path, name] : UsbDevicesInOrder(tree)) {
     if (graph.At(path)) continue;
-    const std::string vid = HexField(tree.Attr(path, "idVendor"), 4);
-    const std::string pid = HexField(tree.Attr(path, "idProduct"), 4);
+    // The ids from the uevent file, read once for all of them, else each from its attribute.
+    const auto ids = UeventTriple(tree, path, "PRODUCT", 16);
+    const auto type = UeventTriple(tree, path, "TYPE", 10);
+    const auto ueventNumber = [&](const char* key) { return ParseNumber(tree.Uevent(path, key), 10); };
+    std::optional<unsigned long long> busnum = ueventNumber("BUSNUM"), devnum = ueventNumber("DEVNUM");
+    const auto id = [&](std::size_t at, const char* attr) {
+      if (ids && (*ids)[at] <= 0xFFFF) return Hex((*ids)[at], 4);
+      return HexField(tree.Attr(path, attr), 4);
+    };
+    const std::string vid = id(0, "idVendor");
+    const std::string pid = id(1, "idProduct");
     if (vid.empty() || pid.empty()) continue;
-    std::string rev = HexField(tree.Attr(path, "bcdDevice"), 4);
+    std::string rev = id(2, "bcdDevice");
     if (rev.empty()) rev = "0000";
-    const unsigned devClass = Byte(tree, path, "bDeviceClass");
-    const auto busnum = ParseNumber(tree.Attr(path, "busnum"), 10);
-    const auto devnum = ParseNumber(tree.Attr(path, "devnum"), 10);
+    const unsigned devClass = type ? static_cast<unsigned>((*type)[0] & 0xFF) : Byte(tree, path, "bDeviceClass");
+    if (!busnum) busnum = ParseNumber(tree.Attr(path, "busnum"), 10);
+    if (!devnum) devnum = ParseNumber(tree.Attr(path, "devnum"), 10);
+    devnums[path] = devnum;
     const bool rootHub = StartsWith(name, "usb");
     const std::string product = Printable(tree.Attr(path, "product"));
     const std::string maker = Printable(tree.Attr(path, "manufacturer"));
@@ -254,7 +294,12 @@ void ScanUsb(ScanContext& context) {
       n.id = vp + "\\" + suffix;
       n.hardwareIds = {vp + "&REV_" + rev, vp};
       n.address = portNumber;
-      const auto hubNumber = above ? ParseNumber(tree.Attr(graph.node(*above).path, "devnum"), 10) : std::nullopt;
+      std::optional<unsigned long long> hubNumber;
+      if (above) {
+        const std::string& hubPath = graph.node(*above).path;
+        const auto known = devnums.find(hubPath);
+        hubNumber = known != devnums.end() ? known->second : ParseNumber(tree.Attr(hubPath, "devnum"), 10);
+      }
       char info[64];
       std::snprintf(info, sizeof info, "Port_#%04u.Hub_#%04llu", portNumber, hubNumber.value_or(0) % 10000);
       n.locationInfo = info;
@@ -297,7 +342,7 @@ void ScanUsb(ScanContext& context) {
       if (!own.empty()) n.drivers.push_back(own);
       if (nodeBuf[0] != '\0') AddInterfaceTo(n, kItfUsbDevice, nodeBuf);
     }
-    n.driverVersion = n.drivers.empty() ? std::string() : DriverVersionOf(tree, path, n.drivers.back());
+    n.driverVersion = n.drivers.empty() ? std::string() : DriverVersionOf(context, path, n.drivers.back());
     const NodeId deviceId = graph.Add(std::move(n));
     if (composite) AddFunctions(context, deviceId, path, vp, rev, nodeBuf, functions);
   }

@@ -246,18 +246,26 @@ bool SysfsReader::Exists(const std::string& rel) const {
   return Open(rel, O_PATH).valid();
 }
 
+std::optional<std::string> SysfsReader::ReadLinkIn(DirectoryHandles::Handle& handle, const std::string& rel,
+                                                   const std::string& name) const {
+  // A listing that says it is no link settles it without asking.
+  if (const auto* listing = dirs_.ListingForLookup(handle)) {
+    const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
+    if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return std::nullopt;
+  }
+  if (!hook_ && lastLink_ && lastLink_->first == rel) return lastLink_->second;
+  auto target = LinkTarget(handle.fd, name.c_str());
+  if (target && !hook_) lastLink_.emplace(rel, *target);
+  return target;
+}
+
 std::string SysfsReader::LinkName(const std::string& rel) const {
   RunHook(rel);
   std::string dir, name;
   if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
     DirectoryHandles::Handle* handle = DirectoryHandle(dir);
     if (handle == nullptr) return {};
-    // A listing that says it is no link settles it without asking.
-    if (const auto* listing = dirs_.ListingForLookup(*handle)) {
-      const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
-      if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return {};
-    }
-    const auto target = LinkTarget(handle->fd, name.c_str());
+    const auto target = ReadLinkIn(*handle, rel, name);
     return target ? Printable(Base(*target)) : std::string();
   }
   const UniqueFd fd = Open(rel, O_PATH | O_NOFOLLOW);
@@ -266,6 +274,29 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
   if (fstat(fd.get(), &st) != 0 || !S_ISLNK(st.st_mode)) return {};
   const auto target = LinkTarget(fd.get());
   return target ? Printable(Base(*target)) : std::string();
+}
+
+std::optional<std::string> SysfsReader::LinkPath(const std::string& rel) const {
+  RunHook(rel);
+  std::string dir, name;
+  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !Plain(dir)) return std::nullopt;
+  DirectoryHandles::Handle* handle = DirectoryHandle(dir);
+  // Only in a directory opened without following a link is ".." in the target the parent it says.
+  if (handle == nullptr || !handle->linkFree) return std::nullopt;
+  const auto target = ReadLinkIn(*handle, rel, name);
+  if (!target || target->empty() || target->front() == '/') return std::nullopt;
+  std::vector<std::string> parts = Components(dir);
+  for (std::string& part : Components(*target)) {
+    if (part == ".") continue;
+    if (part != "..") {
+      parts.push_back(std::move(part));
+    } else if (parts.empty()) {
+      return std::nullopt;
+    } else {
+      parts.pop_back();
+    }
+  }
+  return Joined(parts);
 }
 
 }  // namespace devlist::sysfs

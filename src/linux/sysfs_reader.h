@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "directory_handles.h"
@@ -60,6 +61,11 @@ class SysfsReader {
   /// printable; empty when `rel` is no link.
   std::string LinkName(const std::string& rel) const;
 
+  /// Where the symlink `rel` leads, by the letter of its target from its directory, without following it
+  /// (so two links to one driver give one path wherever they are); none when it is no link, its target is
+  /// absolute or leaves the root, or its directory's path passes through a link.
+  std::optional<std::string> LinkPath(const std::string& rel) const;
+
  private:
   UniqueFd Open(const std::string& rel, int flags, bool noSymlinks = false) const;
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
@@ -68,6 +74,9 @@ class SysfsReader {
   /// `listed` (when given) is set when the type came from the directory's listing.
   unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed = nullptr) const;
   std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
+  /// The target of the link `name` in a kept directory (`rel` is its path); the link read last is asked once.
+  std::optional<std::string> ReadLinkIn(DirectoryHandles::Handle& handle, const std::string& rel,
+                                        const std::string& name) const;
   bool TypeOfNonLink(const std::string& rel, unsigned char& type) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
   std::optional<std::string> Inside(const std::string& abs) const;
@@ -84,6 +93,8 @@ class SysfsReader {
   mutable std::string ueventDir_;
   mutable std::optional<std::string> uevent_;
   mutable bool ueventRead_ = false;
+  // The link read last and its target: a driver's link is read for its name and then for where it leads.
+  mutable std::optional<std::pair<std::string, std::string>> lastLink_;
 };
 
 }  // namespace devlist::sysfs

@@ -23,6 +23,7 @@ class Tree:
     def __init__(self, root):
         self.root = root
         self.lookups = set()
+        self.usb_devices = {}  # a USB device's folder: its PRODUCT and TYPE keys and the start of its modalias
         if os.path.exists(root):
             shutil.rmtree(root)
         os.makedirs(root)
@@ -62,6 +63,9 @@ class Tree:
         alias = "pci:v%08Xd%08Xsv%08Xsd%08Xbc%02Xsc%02Xi%02X" % (
             ven, dev, sv, sd, cls >> 16, (cls >> 8) & 0xFF, cls & 0xFF)
         self.file(d + "/modalias", alias)
+        # As the kernel writes it: the class in at least four digits, the ids upper-case.
+        self.file(d + "/uevent", "%sPCI_CLASS=%04X\nPCI_ID=%04X:%04X\nPCI_SUBSYS_ID=%04X:%04X\nPCI_SLOT_NAME=%s\nMODALIAS=%s"
+                  % ("DRIVER=%s\n" % driver if driver else "", cls, ven, dev, sv, sd, slot, alias))
         self.lookups.add(alias)
         self.link("bus/pci/devices/" + slot, d)
         if driver:
@@ -92,6 +96,11 @@ class Tree:
                      product=product, manufacturer=manufacturer, serial=serial, version=version,
                      removable=removable)
         self.driver(d, "usb", "usb")
+        # The ids as the kernel writes them: hexadecimal without padding, the class triple in decimal.
+        product = "%x/%x/%x" % (vid, pid, bcd)
+        self.usb_devices[d] = (product, "%d/0/0" % devclass, "usb:v%04Xp%04Xd%04Xdc%02Xdsc00dp00" % (vid, pid, bcd, devclass))
+        self.file(d + "/uevent", "DEVTYPE=usb_device\nDRIVER=usb\nPRODUCT=%s\nTYPE=%d/0/0\nBUSNUM=%03d\nDEVNUM=%03d"
+                  % (product, devclass, busnum, devnum))
         self.link("bus/usb/devices/" + name, d)
         self.lookups.add("usb:v%04Xp%04X" % (vid, pid))
         return d
@@ -99,6 +108,10 @@ class Tree:
     def usb_interface(self, dev, name, number, cls, sub, prot, driver=None, interface=None):
         d = self.dir("%s/%s" % (dev, name), bInterfaceNumber="%02x" % number, bInterfaceClass="%02x" % cls,
                      bInterfaceSubClass="%02x" % sub, bInterfaceProtocol="%02x" % prot, interface=interface)
+        product, kind, alias = self.usb_devices.get(dev, ("0/0/0", "0/0/0", "usb:v0000p0000d0000dc00dsc00dp00"))
+        self.file(d + "/uevent", "DEVTYPE=usb_interface\n%sPRODUCT=%s\nTYPE=%s\nINTERFACE=%d/%d/%d\nMODALIAS=%sic%02Xisc%02Xip%02Xin%02X"
+                  % ("DRIVER=%s\n" % driver if driver else "", product, kind, cls, sub, prot, alias, cls, sub, prot,
+                     number))
         self.link("bus/usb/devices/" + name, d)
         if driver:
             self.driver(d, "usb", driver)
