@@ -170,5 +170,58 @@ TEST_F(ScanUsbTest, AGnssReceiverIsOfTheGnssClass) {
   }
 }
 
+// A device's and its interfaces' ids come from their uevent files, read once for all keys, and from the
+// attributes where the uevent lacks a key (an interface number is missing from older kernels' modaliases).
+TEST_F(ScanUsbTest, IdsFromTheUeventElseFromTheAttributes) {
+  static const struct {
+    const char* what;
+    bool uevent, attributes;
+    const char* vendorAttribute;  // the attribute's idVendor
+    bool numberInModalias;
+  } cases[] = {
+      {"uevent keys alone", true, false, "1234", true},
+      {"attributes alone", false, true, "1234", true},
+      {"both, disagreeing: the uevent tells", true, true, "9999", true},
+      {"a modalias without the interface number", true, true, "1234", false},
+  };
+  for (const auto& c : cases) {
+    model::Clear();
+    ScratchTree t;
+    ASSERT_FALSE(t.root().empty());
+    const std::string dev = "devices/pci0000:00/0000:00:14.0/usb1/1-4";
+    t.BusDevice("usb", dev);
+    if (c.uevent) t.File(dev + "/uevent", "DEVTYPE=usb_device\nPRODUCT=1234/5678/100\nTYPE=0/0/0\nBUSNUM=001\nDEVNUM=003\n");
+    if (c.attributes) {
+      t.File(dev + "/idVendor", std::string(c.vendorAttribute) + "\n");
+      t.File(dev + "/idProduct", "5678\n");
+      t.File(dev + "/bcdDevice", "0100\n");
+    }
+    for (const char* n : {"0", "1"}) {
+      const std::string itf = dev + "/1-4:1." + n;
+      if (c.uevent) {
+        t.File(itf + "/uevent", std::string("INTERFACE=3/1/2\nMODALIAS=usb:v1234p5678d0100dc00dsc00dp00ic03isc01ip02") +
+                                    (c.numberInModalias ? std::string("in0") + n : "") + "\n");
+      }
+      if (c.attributes) {
+        t.File(itf + "/bInterfaceNumber", std::string("0") + n + "\n");
+        t.File(itf + "/bInterfaceClass", "03\n");
+        t.File(itf + "/bInterfaceSubClass", "01\n");
+        t.File(itf + "/bInterfaceProtocol", "02\n");
+      }
+    }
+    ScanSysfs(t.root());
+    ASSERT_EQ(1u, IdsStartingWith("USB\\VID_1234&PID_5678\\").size()) << c.what;
+    const auto functions = IdsStartingWith("USB\\VID_1234&PID_5678&MI_0");
+    ASSERT_EQ(2u, functions.size()) << c.what;
+    for (const std::string& f : functions) {
+      EXPECT_EQ("HIDClass", ClassOf(f)) << c.what;
+      EXPECT_EQ("USB\\VID_1234&PID_5678&REV_0100&MI_0" + f.substr(26, 1),
+                TextProperty(*model::FindDevice(f), "Device_HardwareIds").substr(0, 36)) << c.what;
+      EXPECT_EQ("USB\\Class_03&SubClass_01&Prot_02", TextProperty(*model::FindDevice(f), "Device_CompatibleIds").substr(0, 32))
+          << c.what;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace devlist
