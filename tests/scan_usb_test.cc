@@ -125,6 +125,11 @@ TEST_F(ScanUsbTest, FingerprintPortableAndSmartCardFunctions) {
       }
     }
     EXPECT_EQ(c.wpdInterface ? 1 : 0, wpdInterfaces) << c.what;
+    // A listing without names (of interfaces) still asks for the model name where it decides the class.
+    model::Clear();
+    options.names = false;
+    ScanSysfs(t.root(), options);
+    EXPECT_EQ(c.cls, ClassOf(ids[0])) << c.what << ", names not shown";
   }
 }
 

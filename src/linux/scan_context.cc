@@ -8,6 +8,10 @@
 namespace devlist::sysfs {
 
 HwdbProperties ScanContext::Lookup(const std::string& modalias) const {
+  return names ? LookupDeciding(modalias) : HwdbProperties{};
+}
+
+HwdbProperties ScanContext::LookupDeciding(const std::string& modalias) const {
   if (!hwdb || modalias.empty()) return {};
   return hwdb(modalias);
 }

@@ -18,12 +18,16 @@ struct ScanContext {
   /// A file in the form of /proc/cpuinfo, for processor names; empty reads none.
   const std::string& cpuinfoPath;
   const HwdbLookup& hwdb;
+  /// Whether the listing shows names; when it does not, a lookup for a name alone answers nothing.
+  bool names = true;
   /// The module version of each driver asked so far, by the path its links lead to and its name.
   std::map<std::string, std::string> driverVersions{};
 
-  /// The hardware database's answer for a modalias; every name lookup of the scan comes through here, and
-  /// nothing is asked for an empty modalias.
+  /// The hardware database's answer for a modalias, for names: every name lookup of the scan comes through
+  /// here, and nothing is asked for an empty modalias, nor for any when the listing shows no names.
   HwdbProperties Lookup(const std::string& modalias) const;
+  /// The same for an answer that decides more than a name (a device's class): asked whatever the listing.
+  HwdbProperties LookupDeciding(const std::string& modalias) const;
 };
 
 /// An entry of a bus or class folder and the device folder it leads to.

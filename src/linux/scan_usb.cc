@@ -239,7 +239,13 @@ void ScanUsb(ScanContext& context) {
     const std::string maker = Printable(tree.Attr(path, "manufacturer"));
     const std::string serial = tree.Attr(path, "serial");
     std::vector<UsbInterface> interfaces = ReadUsbInterfaces(tree, path, name);
-    const HwdbProperties db = context.Lookup("usb:v" + vid + "p" + pid);
+    // The database's model name can make a vendor-specific function a fingerprint sensor: asked for that
+    // whatever the listing, where the function's own strings do not tell already.
+    const bool modelDecides = std::any_of(interfaces.begin(), interfaces.end(), [&product](const UsbInterface& i) {
+      return i.cls == 0xFF && !FingerprintFunction(i, product, "");
+    });
+    const std::string alias = "usb:v" + vid + "p" + pid;
+    const HwdbProperties db = modelDecides ? context.LookupDeciding(alias) : context.Lookup(alias);
     for (UsbInterface& i : interfaces) {
       i.fingerprint = FingerprintFunction(i, product, DatabaseName(db, "ID_MODEL_FROM_DATABASE"));
     }

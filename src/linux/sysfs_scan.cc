@@ -54,15 +54,16 @@ void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   if (!tree.Usable()) return;
   // The graph lives only for this scan: once its nodes are in the model, nothing of it is kept.
   sysfs::DeviceGraph graph;
-  sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb};
+  sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
   for (const ScanStep& step : kScanSteps) step.scan(context);
   sysfs::EmitIntoModel(graph);
 }
 
-void InstallSysfsLoader(std::string root) {
+void InstallSysfsLoader(std::string root, NamesShown names) {
   SysfsScanOptions options;
   options.cpuinfoPath = "/proc/cpuinfo";
   options.hwdb = OpenSystemHwdbOnFirstLookup();
+  options.names = names == NamesShown::yes;
   InstallSysfsLoader(std::move(root), std::move(options));
 }
 

@@ -14,6 +14,9 @@ struct SysfsScanOptions {
   std::string cpuinfoPath;
   /// Vendor and model names by modalias; empty falls back to the strings sysfs holds.
   HwdbLookup hwdb;
+  /// False when the listing shows no names (an interface listing): the database is then asked only where its
+  /// answer decides more than a name (a device's class), so a run that needs no such answer never opens it.
+  bool names = true;
   /// Test hook, run before each file, directory or link under the root is read (given its absolute path),
   /// so a test can make a device vanish between the scan and the read.
   std::function<void(const std::string& path)> beforeRead;
@@ -23,9 +26,12 @@ struct SysfsScanOptions {
 /// Only reads, only inside `root`; what is missing or unreadable is left out without a message.
 void ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
 
+/// Whether the listing that will run shows vendor and model names.
+enum class NamesShown { yes, no };
+
 /// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database
-/// (opened on the first name looked up).
-void InstallSysfsLoader(std::string root);
+/// (opened on the first name looked up, and only looked up for what the listing shows).
+void InstallSysfsLoader(std::string root, NamesShown names = NamesShown::yes);
 /// The same with options of the caller's.
 void InstallSysfsLoader(std::string root, SysfsScanOptions options);
 
