@@ -18,11 +18,11 @@ NodeId DeviceGraph::Add(Node node) {
     candidate = NormalInstanceId(base + "&" + std::to_string(n));
   }
   node.id = std::move(candidate);
-  nodes_.push_back(std::move(node));
+  nodes_.push_back(std::make_unique<Node>(std::move(node)));
   parents_.emplace_back();
   children_.emplace_back();
   const NodeId id = nodes_.size() - 1;
-  Alias(nodes_[id].path, id);
+  Alias(nodes_[id]->path, id);
   return id;
 }
 
@@ -48,7 +48,7 @@ std::optional<NodeId> DeviceGraph::Above(const std::string& path) const { return
 
 std::optional<NodeId> DeviceGraph::FirstAcpiDeviceOf(const ClassInfo& cls) const {
   for (NodeId id = 0; id < nodes_.size(); ++id) {
-    if (nodes_[id].cls == &cls && StartsWith(nodes_[id].id, "ACPI\\")) return id;
+    if (nodes_[id]->cls == &cls && StartsWith(nodes_[id]->id, "ACPI\\")) return id;
   }
   return std::nullopt;
 }
@@ -106,7 +106,7 @@ void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
 
 void DeviceGraph::AttachVideoCapture(NodeId id, const std::string& devicePath) {
   AddInterface(id, kItfVideo, devicePath);
-  if (nodes_[id].cls == &kImage) AddInterface(id, kItfImage, devicePath);
+  if (nodes_[id]->cls == &kImage) AddInterface(id, kItfImage, devicePath);
 }
 
 void DeviceGraph::AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
@@ -125,7 +125,7 @@ void DeviceGraph::AttachAcpiCompanion(NodeId id, const std::string& acpiPath, co
 
 void DeviceGraph::LinkParents() {
   for (NodeId i = 0; i < nodes_.size(); ++i) {
-    const Node& n = nodes_[i];
+    const Node& n = *nodes_[i];
     std::optional<NodeId> parent;
     if (!n.parentAcpiPath.empty()) {
       for (std::string up = Dir(n.parentAcpiPath); !up.empty() && !parent; up = Dir(up)) {
@@ -154,25 +154,38 @@ void DeviceGraph::LinkParents() {
   for (NodeId i = 0; i < nodes_.size(); ++i) {
     if (parents_[i]) children_[*parents_[i]].push_back(i);
   }
+  // What each node has from its ancestors, worked out from the nodes as the scans left them, then stored.
+  std::vector<GUID> containers(nodes_.size());
+  for (NodeId i = 0; i < nodes_.size(); ++i) containers[i] = ContainerOf(i);
+  std::vector<std::string> below(nodes_.size());
+  for (NodeId i = 0; i < nodes_.size(); ++i) {
+    if (nodes_[i]->busDriver.empty() && parents_[i] && !nodes_[*parents_[i]]->drivers.empty()) {
+      below[i] = nodes_[*parents_[i]]->drivers.front();
+    }
+  }
+  for (NodeId i = 0; i < nodes_.size(); ++i) {
+    nodes_[i]->container = containers[i];
+    if (!below[i].empty()) nodes_[i]->busDriver = std::move(below[i]);
+  }
+  byPath_.clear();
+  byAcpi_.clear();
+  usedIds_.clear();
+  handledInputs_.clear();
 }
 
 GUID DeviceGraph::ContainerOf(NodeId id) const {
   std::optional<NodeId> p = id;
   for (int depth = 0; p && depth <= kMaxParentDepth; ++depth) {
-    if (nodes_[*p].container) return *nodes_[*p].container;
+    if (nodes_[*p]->container) return *nodes_[*p]->container;
     p = parents_[*p];
   }
   return kLocalMachineContainer;
 }
 
-void DeviceGraph::ReleaseDetails(NodeId id) {
-  Node& n = nodes_[id];
-  Node kept;
-  kept.id = std::move(n.id);
-  kept.container = n.container;
-  kept.cls = n.cls;
-  kept.drivers = std::move(n.drivers);  // a child's driver stack names its parent's function driver
-  n = std::move(kept);
+Node DeviceGraph::Take(NodeId id) {
+  Node n = std::move(*nodes_[id]);
+  nodes_[id].reset();
+  return n;
 }
 
 }  // namespace devlist::sysfs

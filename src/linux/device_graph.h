@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -31,9 +31,11 @@ struct Node {
 
   std::string desc, manufacturer, friendly, busDesc, model, firmware, bios, locationInfo, driverVersion;
   std::vector<std::string> drivers;  // the stack from the top: the function driver first
-  std::string busDriver;             // the driver below the stack, when the parent does not provide one
+  // The driver below the stack, when the parent does not provide one; once the parents are linked, the driver
+  // below whichever provides it.
+  std::string busDriver;
   std::vector<std::string> hardwareIds, compatibleIds, locationPaths;
-  std::optional<GUID> busType, container;
+  std::optional<GUID> busType, container;  // once the parents are linked, every node's container is set
   std::optional<DWORD> legacyBus, busNumber, address, numa;
   bool driverExpected = false, rootEnumerated = false, removable = false, disabled = false;
   std::vector<NodeInterface> interfaces;
@@ -60,7 +62,8 @@ class DeviceGraph {
   void Alias(const std::string& path, NodeId id);
 
   std::size_t size() const { return nodes_.size(); }
-  const Node& node(NodeId id) const { return nodes_[id]; }
+  /// A node not taken yet.
+  const Node& node(NodeId id) const { return *nodes_[id]; }
   std::optional<NodeId> parent(NodeId id) const { return parents_[id]; }
   const std::vector<NodeId>& children(NodeId id) const { return children_[id]; }
 
@@ -106,21 +109,22 @@ class DeviceGraph {
   bool InputHandled(const std::string& inputPath) const { return handledInputs_.count(inputPath) != 0; }
 
   /// Sets every node's parent (by sysfs path, or ACPI path, or the ACPI root) and its children; a chain
-  /// that comes back to where it started is cut there. Called once, when every scan is done.
+  /// that comes back to where it started is cut there. Then gives each node what it has from its ancestors
+  /// (its container: its own, the nearest ancestor's, else the local machine's; the driver below its stack)
+  /// so that each node is complete in itself, and drops the lookups by path, which no scan needs after it.
+  /// Called once, when every scan is done.
   void LinkParents();
 
-  /// The container of a node: its own, the nearest of its ancestors', else the local machine's.
-  GUID ContainerOf(NodeId id) const;
-
-  /// Frees what a node holds once it is in the model; its id, parent and container stay for the others.
-  void ReleaseDetails(NodeId id);
+  /// Hands a node over and frees its place: what one node holds is gone as soon as the model has it, not
+  /// kept beside the whole model until the last one is in. Its parent and children stay known.
+  Node Take(NodeId id);
 
  private:
-  Node& mutable_node(NodeId id) { return nodes_[id]; }
+  Node& mutable_node(NodeId id) { return *nodes_[id]; }
+  GUID ContainerOf(NodeId id) const;
 
-  // A deque: growing it never copies the nodes or keeps room for as many again, which on a large machine
-  // would stand beside the whole device model while it is filled.
-  std::deque<Node> nodes_;
+  // A node apiece: growing the list moves pointers, never nodes, and a taken node's room is freed at once.
+  std::vector<std::unique_ptr<Node>> nodes_;
   std::vector<std::optional<NodeId>> parents_;
   std::vector<std::vector<NodeId>> children_;
   std::map<std::string, NodeId> byPath_;

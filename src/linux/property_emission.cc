@@ -58,20 +58,17 @@ Status StatusOf(const Node& n, bool hasDriver, bool failed) {
   return s;
 }
 
-// The driver stack from the top, ending in the bus driver below (the parent's function driver by default).
-std::vector<std::string> DriverStack(const DeviceGraph& graph, NodeId id) {
-  const Node& n = graph.node(id);
+// The driver stack from the top, ending in the bus driver below (the graph has made that the parent's
+// function driver where the node names none).
+std::vector<std::string> DriverStack(const Node& n) {
   std::vector<std::string> stack;
   for (const std::string& drv : n.drivers) stack.push_back("\\Driver\\" + drv);
-  std::string below = n.busDriver;
-  const std::optional<NodeId> parent = graph.parent(id);
-  if (below.empty() && parent && !graph.node(*parent).drivers.empty()) below = graph.node(*parent).drivers.front();
+  const std::string& below = n.busDriver;
   if (!stack.empty() && !below.empty() && stack.back() != "\\Driver\\" + below) stack.push_back("\\Driver\\" + below);
   return stack;
 }
 
-void EmitNode(const DeviceGraph& graph, NodeId id, model::Device& d, std::map<std::string, unsigned>& driverIndex) {
-  const Node& n = graph.node(id);
+void EmitNode(const Node& n, model::Device& d, std::map<std::string, unsigned>& driverIndex) {
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
   const std::string friendly = FriendlyName(n);
@@ -102,14 +99,14 @@ void EmitNode(const DeviceGraph& graph, NodeId id, model::Device& d, std::map<st
   const Status status = StatusOf(n, hasDriver, failed);
   model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
   model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
-  model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, graph.ContainerOf(id));
+  model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, n.container.value_or(kLocalMachineContainer));
   SetString(d, DEVPKEY_Device_Model, n.model);
   if (n.numa) model::SetUint32Property(d, DEVPKEY_Device_Numa_Node, *n.numa);
   SetString(d, DEVPKEY_Device_BusReportedDeviceDesc, n.busDesc);
   model::SetBoolProperty(d, DEVPKEY_Device_IsPresent, true);
   model::SetBoolProperty(d, DEVPKEY_Device_HasProblem, status.problem.has_value());
   SetString(d, DEVPKEY_Device_BiosDeviceName, n.bios);
-  SetList(d, DEVPKEY_Device_Stack, DriverStack(graph, id));
+  SetList(d, DEVPKEY_Device_Stack, DriverStack(n));
   SetString(d, DEVPKEY_Device_FirmwareVersion, n.firmware);
   SetString(d, DEVPKEY_Device_DriverVersion, n.driverVersion);
   for (const NodeInterface& itf : n.interfaces) {
@@ -138,9 +135,8 @@ void EmitIntoModel(DeviceGraph& graph) {
   }
   std::map<std::string, unsigned> driverIndex;
   for (NodeId id = 0; id < graph.size(); ++id) {
-    EmitNode(graph, id, *devices[id], driverIndex);
+    EmitNode(graph.Take(id), *devices[id], driverIndex);
     model::TrimProperties(*devices[id]);
-    graph.ReleaseDetails(id);
   }
 }
 

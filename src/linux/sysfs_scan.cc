@@ -50,12 +50,14 @@ constexpr ScanStep kScanSteps[] = {
 }  // namespace
 
 void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
-  const sysfs::SysfsReader tree(root, options.beforeRead);
-  if (!tree.Usable()) return;
   // The graph lives only for this scan: once its nodes are in the model, nothing of it is kept.
   sysfs::DeviceGraph graph;
-  sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
-  for (const ScanStep& step : kScanSteps) step.scan(context);
+  {
+    const sysfs::SysfsReader tree(root, options.beforeRead);
+    if (!tree.Usable()) return;
+    sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
+    for (const ScanStep& step : kScanSteps) step.scan(context);
+  }  // the reader's kept directories go before the model is filled
   sysfs::EmitIntoModel(graph);
 }
 
