@@ -14,7 +14,7 @@ namespace devlist {
 
 class HwdbFile {
  public:
-  static constexpr std::size_t kBlockSize = 4096;
+  static constexpr std::size_t kBlockSize = 1024;
   static constexpr std::size_t kDefaultBlocks = 64;
 
   /// The database in an open file, with a cache of at most `cacheBlocks` blocks; none when the file is
