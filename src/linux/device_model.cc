@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ansi_code_page.h"
+#include "device_id_index.h"
 #include "device_property_keys.h"
 
 namespace devlist::model {
@@ -18,8 +19,7 @@ struct State {
   std::deque<Device> devices;
   std::deque<Interface> interfaces;
   std::vector<std::uint32_t> interfaceOwners;  // index in devices of each interface's device
-  // Every instance id, upper-cased as Windows compares them, to its index in devices.
-  std::unordered_map<std::string, std::size_t> deviceIndex;
+  DeviceIdIndex deviceIndex;  // every instance id to its index in devices
   // The links between devices, by index in devices; sized on the first link. Relation values are made
   // from them when read, so a device's siblings cost nothing per device.
   std::vector<std::uint32_t> parents;  // kNoParent when a device has none
@@ -38,14 +38,6 @@ constexpr std::uint32_t kNoParent = UINT32_MAX;
 State& TheState() {
   static State state;
   return state;
-}
-
-std::string UpperCased(const std::string& id) {
-  std::string upper = id;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
@@ -145,7 +137,7 @@ void Clear() {
   s.devices.clear();
   s.interfaces.clear();
   s.interfaceOwners.clear();
-  s.deviceIndex.clear();
+  s.deviceIndex.Clear();
   s.readHooks.clear();
   s.deferredFills.clear();
   s.parents.clear();
@@ -158,12 +150,12 @@ void Clear() {
 
 Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool present) {
   State& s = TheState();
-  const auto [it, added] = s.deviceIndex.try_emplace(UpperCased(instanceId), s.devices.size());
-  if (!added) return s.devices[it->second];
+  if (const std::optional<std::size_t> known = s.deviceIndex.Find(instanceId, s.devices)) return s.devices[*known];
   Device& device = s.devices.emplace_back();
   device.instanceId = instanceId;
   device.setupClass = setupClass;
   device.present = present;
+  s.deviceIndex.Insert(s.devices.size() - 1, s.devices);
   return device;
 }
 
@@ -173,10 +165,7 @@ Device* FindDevice(const std::string& instanceId) {
 }
 
 std::optional<std::size_t> DeviceIndex(const std::string& instanceId) {
-  const auto& index = TheState().deviceIndex;
-  const auto it = index.find(UpperCased(instanceId));
-  if (it == index.end()) return std::nullopt;
-  return it->second;
+  return TheState().deviceIndex.Find(instanceId, TheState().devices);
 }
 
 void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const BYTE* value, std::size_t size) {

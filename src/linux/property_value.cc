@@ -1,7 +1,9 @@
 #include "property_value.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "device_model.h"
 
@@ -11,8 +13,8 @@ namespace {
 // Each value is a 4-byte header (its form in the top two bits, below them the size it is handed out with,
 // or the relation), then what the form keeps, packed one after the other into large blocks: a value costs
 // no allocation of its own and the values of a device lie side by side. Values never move or change, so a
-// property holds only a pointer; replaced values stay until the store is cleared (the scanner sets each
-// property once; only tests replace them).
+// property holds only a pointer, and equal values can share their bytes; replaced values stay until the
+// store is cleared (the scanner sets each property once; only tests replace them).
 enum Form : std::uint32_t {
   kRaw = 0,       // the bytes as they are
   kNarrow = 1,    // UTF-16 units below 256, one byte each: half the size handed out
@@ -22,11 +24,17 @@ constexpr unsigned kFormShift = 30;
 constexpr std::uint32_t kSizeMask = (std::uint32_t{1} << kFormShift) - 1;
 constexpr std::size_t kHeaderSize = sizeof(std::uint32_t);
 constexpr std::size_t kBlockSize = 64 * 1024;
+// Most values of a large machine come again and again: a class name, true, the local machine's container,
+// the same ids on a hundred identical disks. A fixed table of recent values by hash finds an equal one to
+// share; a miss only costs a copy, so the table needs no more room than this, however large the model.
+constexpr std::size_t kRecentSlots = 4096;
+constexpr std::size_t kSharedPayloadMax = 512;
 
 struct ValueStore {
   std::vector<std::unique_ptr<BYTE[]>> blocks;
   BYTE* next = nullptr;
   std::size_t left = 0;
+  std::vector<const BYTE*> recent;  // kRecentSlots once a value is shared; null where none is
 };
 
 ValueStore& TheStore() {
@@ -55,6 +63,27 @@ BYTE* Allocate(Form form, std::uint32_t low, std::size_t payload) {
   }
   const std::uint32_t header = static_cast<std::uint32_t>(form) << kFormShift | (low & kSizeMask);
   std::memcpy(at, &header, kHeaderSize);
+  return at;
+}
+
+// A value with these header fields and payload: an equal one stored recently, else a new one.
+const BYTE* Store(Form form, std::uint32_t low, const BYTE* payload, std::size_t size) {
+  const std::uint32_t header = static_cast<std::uint32_t>(form) << kFormShift | (low & kSizeMask);
+  const BYTE** slot = nullptr;
+  if (size <= kSharedPayloadMax) {
+    std::uint64_t hash = 14695981039346656037ull ^ header;  // FNV-1a over the header and the payload
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ payload[i]) * 1099511628211ull;
+    std::vector<const BYTE*>& recent = TheStore().recent;
+    if (recent.empty()) recent.assign(kRecentSlots, nullptr);
+    slot = &recent[(hash ^ (hash >> 29)) % kRecentSlots];
+    if (*slot != nullptr && std::memcmp(*slot, &header, kHeaderSize) == 0 &&
+        (size == 0 || std::memcmp(*slot + kHeaderSize, payload, size) == 0)) {
+      return *slot;
+    }
+  }
+  BYTE* at = Allocate(form, low, size);
+  if (size != 0) std::memcpy(at + kHeaderSize, payload, size);
+  if (slot != nullptr) *slot = at;
   return at;
 }
 
@@ -125,23 +154,20 @@ PropertyValue& PropertyValue::operator=(const std::vector<BYTE>& bytes) {
 }
 
 void PropertyValue::SetBytes(const BYTE* bytes, std::size_t size) {
-  BYTE* at = Allocate(kRaw, static_cast<std::uint32_t>(size), size);
-  if (size != 0) std::memcpy(at + kHeaderSize, bytes, size);
-  header_ = at;
+  header_ = Store(kRaw, static_cast<std::uint32_t>(size), bytes, size);
 }
 
 void PropertyValue::SetUnits(std::u16string_view units) {
   const std::size_t count = units.size();
   bool narrow = true;
   for (std::size_t i = 0; i < count && narrow; ++i) narrow = units[i] < 0x100;
-  const auto size = static_cast<std::uint32_t>(count * 2);
-  BYTE* at = Allocate(narrow ? kNarrow : kRaw, size, narrow ? count : count * 2);
-  BYTE* to = at + kHeaderSize;
+  std::vector<BYTE> bytes;
+  bytes.reserve(narrow ? count : count * 2);
   for (std::size_t i = 0; i < count; ++i) {
-    *to++ = static_cast<BYTE>(units[i] & 0xFF);
-    if (!narrow) *to++ = static_cast<BYTE>(units[i] >> 8);
+    bytes.push_back(static_cast<BYTE>(units[i] & 0xFF));
+    if (!narrow) bytes.push_back(static_cast<BYTE>(units[i] >> 8));
   }
-  header_ = at;
+  header_ = Store(narrow ? kNarrow : kRaw, static_cast<std::uint32_t>(count * 2), bytes.data(), bytes.size());
 }
 
 void PropertyValue::SetRelation(Relation relation, std::size_t deviceIndex) {
