@@ -27,6 +27,10 @@ TEST(AnsiCodePage, SizingAndFillingAgreeOnEveryKindOfText) {
       {std::u16string{char16_t(0xDC00), u'x'}, "?x"},
       {std::u16string{char16_t(0xD83D)}, "?"},
       {std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "?\xf0\x9f\x98\x80"},
+      // Past ASCII at the last unit of a block of eight, at the first after it, and after two blocks.
+      {u"1234567\u00e9x", "1234567\xc3\xa9x"},
+      {u"12345678\u00e9", "12345678\xc3\xa9"},
+      {u"0123456789abcdef\U0001F600", "0123456789abcdef\xf0\x9f\x98\x80"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.utf8, Utf16ToUtf8(c.text)) << c.utf8;
@@ -34,6 +38,7 @@ TEST(AnsiCodePage, SizingAndFillingAgreeOnEveryKindOfText) {
     const int units = static_cast<int>(c.text.size());
     const int size = WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, nullptr, 0, nullptr, nullptr);
     ASSERT_EQ(static_cast<int>(c.utf8.size()), size) << c.utf8;
+    EXPECT_EQ(size + 1, WideCharToMultiByte(CP_ACP, 0, c.text.c_str(), -1, nullptr, 0, nullptr, nullptr)) << c.utf8;
     std::vector<char> buffer(c.utf8.size() + 1, '#');
     EXPECT_EQ(size, WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, buffer.data(), size, nullptr, nullptr));
     EXPECT_EQ(c.utf8 + "#", std::string(buffer.data(), buffer.size())) << "nothing written past the text";

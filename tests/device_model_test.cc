@@ -141,5 +141,42 @@ TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
   }
 }
 
+// One set reading device after device and back, as the listers do: each read answers from the device asked
+// for, a property added or a fill deferred after an earlier read included, and a device with more properties
+// than a set indexes is read in full.
+TEST_F(DeviceModelValueTest, OneSetFollowsTheDeviceOfEachRead) {
+  const GUID fmtid = GuidFrom("{01234567-89ab-cdef-0123-456789abcdef}");
+  model::Device& small = model::AddDevice("TEST\\SMALL\\0", class_);
+  model::Device& large = model::AddDevice("TEST\\LARGE\\0", class_);
+  for (DWORD pid = 1; pid <= 3; ++pid) model::SetUint32Property(small, {fmtid, pid}, pid);
+  for (DWORD pid = 1; pid <= 300; ++pid) model::SetUint32Property(large, {fmtid, pid}, 1000 + pid);
+  const HDEVINFO set = SetupDiGetClassDevsA(&class_, nullptr, nullptr, 0);
+  SP_DEVINFO_DATA elements[2] = {{sizeof(SP_DEVINFO_DATA), {}, 0, 0}, {sizeof(SP_DEVINFO_DATA), {}, 0, 0}};
+  ASSERT_TRUE(SetupDiEnumDeviceInfo(set, 0, &elements[0]) && SetupDiEnumDeviceInfo(set, 1, &elements[1]));
+  const auto read = [&](int device, DWORD pid) {  // the value, or 0 when the read fails
+    const DEVPROPKEY key{fmtid, pid};
+    DEVPROPTYPE type = 0;
+    DWORD value = 0;
+    return SetupDiGetDevicePropertyW(set, &elements[device], &key, &type, reinterpret_cast<BYTE*>(&value),
+                                     sizeof value, nullptr, 0)
+               ? value
+               : 0;
+  };
+  const struct {
+    const char* what;
+    int device;
+    DWORD pid, value;
+  } reads[] = {
+      {"small", 0, 2, 2},          {"large", 1, 2, 1002},   {"large, last", 1, 300, 1300},
+      {"large, lacking", 1, 301, 0}, {"small again", 0, 3, 3}, {"small, lacking", 0, 4, 0},
+  };
+  for (const auto& r : reads) EXPECT_EQ(r.value, read(r.device, r.pid)) << r.what;
+  model::SetUint32Property(small, {fmtid, 4}, 4);
+  EXPECT_EQ(4u, read(0, 4)) << "added after a read";
+  model::DeferProperties(small, [fmtid](model::Device& d) { model::SetUint32Property(d, {fmtid, 5}, 5); });
+  EXPECT_EQ(5u, read(0, 5)) << "filled after a read";
+  SetupDiDestroyDeviceInfoList(set);
+}
+
 }  // namespace
 }  // namespace devlist

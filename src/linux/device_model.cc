@@ -31,6 +31,7 @@ struct State {
   std::function<void()> loader;
   std::size_t openSets = 0;
   std::size_t generation = 0;
+  std::size_t deferrals = 0;
 };
 
 constexpr std::uint32_t kNoParent = UINT32_MAX;
@@ -224,6 +225,7 @@ void TrimProperties(Device& device) {
 void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   const std::optional<std::size_t> index = DeviceIndex(device.instanceId);
   if (!index || &TheState().devices[*index] != &device) return;  // not a device of the model
+  ++TheState().deferrals;
   if (fill) {
     TheState().deferredFills[*index] = std::move(fill);
   } else {
@@ -342,6 +344,8 @@ Device* DeviceForPropertyRead(std::size_t index) {
 std::size_t InterfaceOwner(std::size_t interfaceIndex) { return TheState().interfaceOwners[interfaceIndex]; }
 
 std::size_t Generation() { return TheState().generation; }
+
+std::size_t DeferralCount() { return TheState().deferrals; }
 
 bool ClassFails(const GUID& classGuid) {
   const auto& failing = TheState().failingClasses;

@@ -116,6 +116,9 @@ std::optional<std::size_t> DeviceIndex(const std::string& instanceId);
 std::size_t InterfaceOwner(std::size_t interfaceIndex);
 /// Counts the calls of Clear, so a set can tell that indices it remembered may have changed meaning.
 std::size_t Generation();
+/// Counts the calls of DeferProperties, so a reader that remembered a device it read can tell when a fill may
+/// be waiting for it again.
+std::size_t DeferralCount();
 bool ClassFails(const GUID& classGuid);
 /// What a relation value of the device at `deviceIndex` hands out: its size, its bytes, one of its bytes.
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex);

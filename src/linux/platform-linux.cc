@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -32,6 +34,75 @@ struct InterfaceWalk {
   std::size_t position = 0;  // ...and where it stands in the set's interfaces
 };
 
+bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
+
+// The device a set read a property of last, and its properties by key. A report reads every key of its
+// catalogue from one device in a row, most of them keys the device lacks: without this each read would look
+// the device up again and walk its whole list.
+class PropertyLookup {
+ public:
+  // The device behind a Reserved value, its deferred fill run; null when there is none.
+  devlist::model::Device* DeviceFor(ULONG_PTR reserved) {
+    if (device_ != nullptr && reserved == reserved_ && generation_ == devlist::model::Generation() &&
+        deferrals_ == devlist::model::DeferralCount()) {
+      return device_;
+    }
+    device_ = devlist::model::DeviceForPropertyRead(reserved - 1);
+    reserved_ = reserved;
+    generation_ = devlist::model::Generation();
+    deferrals_ = devlist::model::DeferralCount();
+    indexed_ = nullptr;
+    return device_;
+  }
+
+  // The property with this key of the device DeviceFor returned last, or null.
+  devlist::model::Property* Find(const DEVPROPKEY& key) {
+    std::vector<devlist::model::Property>& list = device_->properties;
+    if (list.size() > kSlots / 2) {
+      for (devlist::model::Property& p : list) {
+        if (SameKey(p.key, key)) return &p;
+      }
+      return nullptr;
+    }
+    // Properties are only ever added, so a list at the same place with the same length has the same keys.
+    if (indexed_ != list.data() || indexedCount_ != list.size()) Index(list);
+    for (std::size_t slot = SlotOf(key); slots_[slot] != 0; slot = (slot + 1) % kSlots) {
+      devlist::model::Property& p = list[slots_[slot] - 1u];
+      if (SameKey(p.key, key)) return &p;
+    }
+    return nullptr;
+  }
+
+ private:
+  // Open addressing, at most half full; a slot holds a position in the list plus one, 0 when free.
+  static constexpr unsigned kSlotBits = 8;
+  static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+
+  static std::size_t SlotOf(const DEVPROPKEY& key) {
+    const std::uint64_t mixed = (std::uint64_t{key.fmtid.Data1} << 32 | key.pid) * 0x9E3779B97F4A7C15u;
+    return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
+  }
+
+  void Index(const std::vector<devlist::model::Property>& list) {
+    slots_.fill(0);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      std::size_t slot = SlotOf(list[i].key);
+      while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
+      slots_[slot] = static_cast<std::uint16_t>(i + 1);
+    }
+    indexed_ = list.data();
+    indexedCount_ = list.size();
+  }
+
+  devlist::model::Device* device_ = nullptr;
+  ULONG_PTR reserved_ = 0;
+  std::size_t generation_ = 0;
+  std::size_t deferrals_ = 0;
+  const devlist::model::Property* indexed_ = nullptr;
+  std::size_t indexedCount_ = 0;
+  std::array<std::uint16_t, kSlots> slots_{};
+};
+
 // A device information set: a snapshot of which devices (and, for interface sets, which interfaces) it
 // holds, as model indices plus one (the values of Reserved), in enumeration order, with a bitmap of each
 // for membership tests.
@@ -41,6 +112,7 @@ struct DeviceInfoSet {
   std::vector<bool> hasDevice;  // by model index
   std::vector<bool> hasInterface;
   InterfaceWalk walk;
+  PropertyLookup properties;
 
   bool HoldsDevice(ULONG_PTR reserved) const {
     return reserved != 0 && reserved <= hasDevice.size() && hasDevice[reserved - 1];
@@ -55,9 +127,15 @@ std::set<DeviceInfoSet*>& LiveSets() {
   return sets;
 }
 
+// The set found last, so that the many calls on one set in a row skip the search; null once it is destroyed.
+DeviceInfoSet* lastFoundSet = nullptr;
+
 DeviceInfoSet* FindSet(HDEVINFO handle) {
   auto* set = static_cast<DeviceInfoSet*>(handle);
-  return LiveSets().count(set) != 0 ? set : nullptr;
+  if (set != nullptr && set == lastFoundSet) return set;
+  if (LiveSets().count(set) == 0) return nullptr;
+  lastFoundSet = set;
+  return set;
 }
 
 // Device instance handles and the Reserved fields are model indices plus one, so 0 is never valid.
@@ -66,9 +144,6 @@ const devlist::model::Device* DeviceAt(std::size_t handle) {
   if (handle == 0 || handle > devices.size()) return nullptr;
   return &devices[handle - 1];
 }
-
-bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
-
 
 }  // namespace
 
@@ -228,10 +303,9 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
   if (flags != 0) return Fail(ERROR_INVALID_FLAGS);
   if (!set->HoldsDevice(data->Reserved)) return Fail(ERROR_INVALID_PARAMETER);
   // The mutable device, because its deferred fill or a test hook on a property may change it.
-  devlist::model::Device* device = devlist::model::DeviceForPropertyRead(data->Reserved - 1);
-  if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  for (devlist::model::Property& p : device->properties) {
-    if (!SameKey(p.key, *key)) continue;
+  if (set->properties.DeviceFor(data->Reserved) == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (devlist::model::Property* found = set->properties.Find(*key)) {
+    devlist::model::Property& p = *found;
     if (p.beforeRead) {
       const DWORD forced = p.beforeRead(p);
       if (forced != ERROR_SUCCESS) return Fail(forced);
@@ -254,6 +328,7 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO handle) {
   DeviceInfoSet* set = FindSet(handle);
   if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
   LiveSets().erase(set);
+  if (lastFoundSet == set) lastFoundSet = nullptr;
   delete set;
   devlist::model::NoteSetClosed();
   lastError = ERROR_SUCCESS;
