@@ -87,10 +87,11 @@ void DirectoryHandles::Clear() {
   transient_ = Handle{};
 }
 
-const std::vector<ListedEntry>* DirectoryHandles::ListingForLookup(Handle& handle) const {
+const std::vector<ListedEntry>* DirectoryHandles::ListingForLookup(Handle& handle, bool forRead) const {
   // One name in a directory is cheaper asked of the directory itself than listed; from the second on, the
-  // listing pays for itself.
-  if (capacity_ == 0 || (!handle.listed && ++handle.lookups < 2)) return nullptr;
+  // listing pays for itself. A file to be read costs as much either way (two listing calls, or a look
+  // before the open and one at the open file), so its directory is listed at once for the names to come.
+  if (capacity_ == 0 || (!handle.listed && !forRead && ++handle.lookups < 2)) return nullptr;
   return Listing(handle);
 }
 

@@ -50,7 +50,8 @@ class DirectoryHandles {
 
   /// The listing of a handle that was asked for names before (read now when it was not yet); null when the
   /// handle was asked only once, cannot be listed, or is not kept for another time (a capacity of 0).
-  const std::vector<ListedEntry>* ListingForLookup(Handle& handle) const;
+  /// With `forRead` (a file in it is about to be read), read now even when asked the first time.
+  const std::vector<ListedEntry>* ListingForLookup(Handle& handle, bool forRead = false) const;
   /// The listing of a handle, read now when it was not yet; null when it cannot be listed.
   static const std::vector<ListedEntry>* Listing(Handle& handle);
   /// The entry `name` of a listing, or null.

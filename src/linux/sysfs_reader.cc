@@ -121,7 +121,7 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) c
 // of the directory; DT_UNKNOWN when it is not there.
 unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed) const {
   if (listed != nullptr) *listed = false;
-  if (const auto* listing = dirs_.ListingForLookup(handle)) {
+  if (const auto* listing = dirs_.ListingForLookup(handle, /*forRead=*/listed != nullptr)) {
     const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
     if (entry == nullptr) return DT_UNKNOWN;
     if (listed != nullptr) *listed = entry->type != DT_UNKNOWN;
@@ -150,7 +150,15 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
       // asked of the directory alone is checked again on the open file.
       if (type != DT_REG) return std::nullopt;
       const UniqueFd f(openat(handle->fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
-      if (!f.valid()) return std::nullopt;
+      if (!f.valid()) {
+        // What the listing shows and is gone now tells that the directory changed: it is asked anew.
+        if (listed && errno == ENOENT) {
+          handle->listed = false;
+          handle->entries.clear();
+          handle->lookups = 0;
+        }
+        return std::nullopt;
+      }
       struct stat st {};
       if (!listed && (fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode))) return std::nullopt;
       return ReadAll(f.get(), kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);

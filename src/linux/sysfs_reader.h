@@ -71,7 +71,7 @@ class SysfsReader {
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
   /// it is no directory that can be opened.
   DirectoryHandles::Handle* DirectoryHandle(const std::string& dir) const;
-  /// `listed` (when given) is set when the type came from the directory's listing.
+  /// `listed`, given when the entry is to be read, is set when the type came from the directory's listing.
   unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed = nullptr) const;
   std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
   /// The target of the link `name` in a kept directory (`rel` is its path); the link read last is asked once.
