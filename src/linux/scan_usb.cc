@@ -214,7 +214,9 @@ void ScanUsb(ScanContext& context) {
   DeviceGraph& graph = context.graph;
   // The device numbers of the hubs scanned so far, for the devices behind them.
   std::map<std::string, std::optional<unsigned long long>> devnums;
-  for (const auto& [path, name] : UsbDevicesInOrder(tree)) {
+  for (const auto& [devicePath, name] : UsbDevicesInOrder(tree)) {
+    // Named for the lambdas below, which clang 14 does not let capture a structured binding.
+    const std::string& path = devicePath;
     if (graph.At(path)) continue;
     // The ids from the uevent file, read once for all of them, else each from its attribute.
     const auto ids = UeventTriple(tree, path, "PRODUCT", 16);
