@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bus_function_class.h"
 #include "scanners.h"
 #include "sysfs_text.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 // In the order they are scanned; each device is on one bus only.
 constexpr const char* kBuses[] = {"platform", "spi", "i2c", "serial", "mmc", "sdio"};
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // "coretemp.0", "ipmi_bmc.0100.32" and "cros-ec-dev.2.auto" without their instance: "coretemp", "ipmi_bmc",
 // "cros-ec-dev".
@@ -114,87 +110,6 @@ bool FurtherFunctionOfItsDriver(const SysfsReader& tree, const std::string& path
   return false;
 }
 
-// The ChromeOS EC nodes, by what the EC is: in class chromeos, and the character device of the same name
-// (class misc) that some kernels put beside it or in its place.
-struct CrosEcKind {
-  const char* node;
-  const char* desc;
-};
-constexpr CrosEcKind kCrosEcKinds[] = {
-    {"cros_ec", "ChromeOS Embedded Controller"},       {"cros_fp", "ChromeOS Fingerprint Sensor"},
-    {"cros_pd", "ChromeOS Power Delivery Controller"}, {"cros_ish", "ChromeOS Integrated Sensor Hub"},
-    {"cros_scp", "ChromeOS System Control Processor"}, {"cros_tp", "ChromeOS Touchpad Controller"},
-};
-
-bool HasEcNode(const SysfsReader& tree, const std::string& path, const char* node) {
-  return tree.IsDir(Join(path, std::string("chromeos/") + node)) || tree.IsDir(Join(path, std::string("misc/") + node));
-}
-
-// Fingerprint sensors on SPI and I2C have no class of their own in Linux: a driver or firmware id that says
-// so, the id of a sensor driven from user space through spidev, or the cros_fp node of a ChromeOS EC that
-// is a fingerprint MCU tells them.
-constexpr const char* kFingerprintAliases[] = {"acpi:ELAN7001:"};
-
-bool IsFingerprintSensor(const SysfsReader& tree, const std::string& path, const std::string& modalias,
-                         const std::string& driver) {
-  if (Lower(modalias + " " + driver).find("fingerprint") != std::string::npos) return true;
-  for (const char* alias : kFingerprintAliases) {
-    if (StartsWith(modalias, alias)) return true;
-  }
-  return HasEcNode(tree, path, "cros_fp");
-}
-
-// The class devices that say what a device does, in the order they decide.
-struct FunctionFolder {
-  const char* folder;
-  const ClassInfo* cls;
-};
-constexpr FunctionFolder kFunctionFolders[] = {
-    {"mmc_host", &kSdHost},     {"net", &kNet},      {"drm", &kDisplay}, {"sound", &kMedia},
-    {"bluetooth", &kBluetooth}, {"hwmon", &kSensor},
-};
-
-// A serial port of the device (on newer kernels behind the serial core's controller and port devices) that
-// has a UART behind it, as the tty scan counts them.
-bool HasSerialPort(const SysfsReader& tree, const std::string& path) {
-  const std::string name = Base(path);
-  for (const std::string& dir : {Join(path, "tty"), Join(path, name + ":0/" + name + ":0.0/tty")}) {
-    for (const std::string& tty : tree.List(dir)) {
-      if (tree.Attr(Join(dir, tty), "type") != "0") return true;
-    }
-  }
-  return false;
-}
-
-// The class of what a device holds: its class devices, a serial port, an input, HID devices below it.
-const ClassInfo* HeldClassOf(const ScanContext& context, const std::string& path) {
-  const SysfsReader& tree = context.tree;
-  for (const FunctionFolder& f : kFunctionFolders) {
-    if (!tree.List(Join(path, f.folder)).empty()) return f.cls;
-  }
-  if (HasSerialPort(tree, path)) return &kPorts;
-  for (const std::string& in : tree.List(Join(path, "input"))) {
-    const InputKind kind = InputKindOf(tree, Join(Join(path, "input"), in));
-    if (kind != InputKind::other) return kind == InputKind::keyboard ? &kKeyboard : &kMouse;
-  }
-  // The transport of HID devices listed below it (I2C HID without firmware of its own).
-  for (const std::string& child : tree.List(path)) {
-    const auto id = context.graph.At(Join(path, child));
-    if (id && context.graph.node(*id).busType == kBusHid) return &kHid;
-  }
-  return &kSystem;
-}
-
-const ClassInfo* FunctionClassOf(const ScanContext& context, const std::string& bus, const std::string& path,
-                                 const std::string& modalias, const std::string& driver,
-                                 const std::vector<std::string>& cells) {
-  if (IsFingerprintSensor(context.tree, path, modalias, driver)) return &kBiometric;
-  if (bus == "mmc") return &kSdHost;  // a memory card, of its host's class as on Windows; its disk is a disk
-  const ClassInfo* cls = HeldClassOf(context, path);
-  for (auto cell = cells.begin(); cls == &kSystem && cell != cells.end(); ++cell) cls = HeldClassOf(context, *cell);
-  return cls;
-}
-
 // The name a bus matches drivers by: the first compatible of a device-tree node (from the uevent, or from an
 // "of:N<name>T<type>C<compatible>" modalias), an ACPI id, the name in the modalias ("platform:cros-ec-dev",
 // "i2c:ee1004"), else the device's own name without its instance.
@@ -271,9 +186,7 @@ BusIds GenericIds(const SysfsReader& tree, const std::string& bus, const std::st
   }
   if (ids.hardwareIds.empty()) ids.hardwareIds.push_back(enumerator + HwPart(ids.device));
   ids.instanceTail = IdPart(Base(path));
-  for (const CrosEcKind& k : kCrosEcKinds) {
-    if (ids.desc.empty() && HasEcNode(tree, path, k.node)) ids.desc = k.desc;
-  }
+  ids.desc = CrosEcDescription(tree, path);
   return ids;
 }
 
