@@ -35,6 +35,9 @@ TEST(SysfsReader, LinksNeverLeadOutOfTheRoot) {
   t.Link("devices/a/loop1", "loop2");
   t.Link("devices/a/loop2", "loop1");
   t.Link("devices/a/self", "self");
+  // Directories below one the reader keeps, reached through links to a folder outside.
+  t.Link("devices/a/outdir", outside.root());
+  t.Link("devices/a/sub/outdir", outside.root());
   for (const auto resolution : kResolutions) {
     const SysfsReader reader(t.root(), {}, resolution);
     ASSERT_TRUE(reader.Usable());
@@ -45,6 +48,10 @@ TEST(SysfsReader, LinksNeverLeadOutOfTheRoot) {
       EXPECT_EQ("", reader.Attr("devices/a", name)) << NameOf(resolution) << " " << name;
       EXPECT_FALSE(reader.Resolve(rel).has_value() && reader.Resolve(rel)->find("..") != std::string::npos)
           << NameOf(resolution) << " " << name;
+    }
+    for (const char* dir : {"devices/a/outdir", "devices/a/sub/outdir"}) {
+      EXPECT_EQ("", reader.Attr(dir, "secret")) << NameOf(resolution) << " " << dir;
+      EXPECT_TRUE(reader.List(dir).empty()) << NameOf(resolution) << " " << dir;
     }
     // A link up past the root resolves, if at all, to the root itself, never above it.
     const auto up = reader.Resolve("devices/a/up");

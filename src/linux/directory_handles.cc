@@ -55,12 +55,20 @@ bool ListDirectory(int fd, std::vector<ListedEntry>& entries) {
 
 DirectoryHandles::~DirectoryHandles() { Clear(); }
 
-DirectoryHandles::Handle* DirectoryHandles::Find(const std::string& dir) {
-  for (std::size_t i = 0; i < handles_.size(); ++i) {
-    if (handles_[i].dir != dir) continue;
-    if (i != 0) std::rotate(handles_.begin(), handles_.begin() + static_cast<std::ptrdiff_t>(i),
-                            handles_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-    return &handles_.front();
+DirectoryHandles::Handle* DirectoryHandles::Find(std::string_view dir) {
+  const auto found = byDir_.find(dir);
+  if (found == byDir_.end()) return nullptr;
+  handles_.splice(handles_.begin(), handles_, found->second);
+  return &handles_.front();
+}
+
+DirectoryHandles::Handle* DirectoryHandles::NearestAbove(std::string_view path, std::string_view& rest) {
+  for (std::size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
+       slash = path.rfind('/', slash - 1)) {
+    Handle* above = Find(path.substr(0, slash));
+    if (above == nullptr || !above->linkFree) continue;
+    rest = path.substr(slash + 1);
+    return above;
   }
   return nullptr;
 }
@@ -72,15 +80,25 @@ DirectoryHandles::Handle* DirectoryHandles::Keep(const std::string& dir, int fd,
     transient_ = Handle{dir, fd, linkFree, 0, false, {}};
     return &transient_;
   }
+  if (const auto kept = byDir_.find(dir); kept != byDir_.end()) {
+    // Kept already (opened again the long way): the older descriptor goes.
+    const auto handle = kept->second;
+    byDir_.erase(kept);
+    close(handle->fd);
+    handles_.erase(handle);
+  }
   if (handles_.size() >= capacity_) {
+    byDir_.erase(handles_.back().dir);
     close(handles_.back().fd);
     handles_.pop_back();
   }
-  handles_.insert(handles_.begin(), Handle{dir, fd, linkFree, 0, false, {}});
+  handles_.push_front(Handle{dir, fd, linkFree, 0, false, {}});
+  byDir_.emplace(handles_.front().dir, handles_.begin());
   return &handles_.front();
 }
 
 void DirectoryHandles::Clear() {
+  byDir_.clear();
   for (const Handle& h : handles_) close(h.fd);
   handles_.clear();
   if (transient_.fd >= 0) close(transient_.fd);

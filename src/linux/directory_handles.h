@@ -6,8 +6,10 @@
 #pragma once
 
 #include <cstddef>
+#include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace devlist::sysfs {
@@ -41,7 +43,11 @@ class DirectoryHandles {
   ~DirectoryHandles();
 
   /// The handle kept for `dir`, or null; a handle found moves to the front, so the least used goes first.
-  Handle* Find(const std::string& dir);
+  /// A handle stays where it is until it is closed, however many are found or kept meanwhile.
+  Handle* Find(std::string_view dir);
+  /// The kept handle of the nearest directory above `path` that was opened without following a link, and
+  /// in `rest` the part of `path` below it; null when none is kept.
+  Handle* NearestAbove(std::string_view path, std::string_view& rest);
   /// Keeps `fd` (owned from now on) as the handle of `dir`; the oldest is closed to make room. Null when
   /// `fd` is no descriptor.
   Handle* Keep(const std::string& dir, int fd, bool linkFree);
@@ -59,8 +65,10 @@ class DirectoryHandles {
 
  private:
   std::size_t capacity_;
-  std::vector<Handle> handles_;  // the most recent first
-  Handle transient_;             // with a capacity of 0, the last handle given out
+  std::list<Handle> handles_;  // the most recent first
+  // Each kept handle by its directory (the key is the handle's own `dir`).
+  std::unordered_map<std::string_view, std::list<Handle>::iterator> byDir_;
+  Handle transient_;  // with a capacity of 0, the last handle given out
 };
 
 }  // namespace devlist::sysfs

@@ -62,6 +62,15 @@ std::optional<std::string> SysfsReader::Inside(const std::string& abs) const {
 UniqueFd SysfsReader::Open(const std::string& rel, int flags, bool noSymlinks) const {
   if (!root_.valid()) return UniqueFd();
   if (resolution_ == Resolution::confinedOpen) {
+    std::string_view rest;
+    const DirectoryHandles::Handle* above = noSymlinks && Plain(rel) ? dirs_.NearestAbove(rel, rest) : nullptr;
+    if (above != nullptr) {
+      // Below a directory kept from before and opened without following a link, only the rest is walked:
+      // beneath it and meeting no link, the walk ends where the whole path from the root leads. (`rest`
+      // ends where `rel` does.)
+      return UniqueFd(static_cast<int>(
+          OpenAt2(above->fd, rest.data(), flags, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS)));
+    }
     const unsigned long long resolve =
         RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS | (noSymlinks ? RESOLVE_NO_SYMLINKS : 0ull);
     return UniqueFd(static_cast<int>(OpenAt2(root_.get(), rel.empty() ? "." : rel.c_str(), flags, resolve)));
