@@ -93,14 +93,30 @@ InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
   return InputKind::other;
 }
 
-std::vector<ListedDevice> DevicesListedIn(const SysfsReader& tree, const std::string& dir,
-                                          const std::string& prefix) {
-  std::vector<ListedDevice> found;
-  for (const std::string& name : tree.List(dir)) {
-    if (!StartsWith(name, prefix)) continue;
-    if (auto path = tree.Resolve(Join(dir, name))) found.push_back({name, std::move(*path)});
+DevicesListedIn::DevicesListedIn(const SysfsReader& tree, const std::string& dir, const std::string& prefix)
+    : tree_(tree), dir_(dir), prefix_(prefix), names_(tree.List(dir)) {}
+
+DevicesListedIn::Iterator DevicesListedIn::begin() const {
+  Iterator it(*this, 0);
+  it.Settle();
+  return it;
+}
+
+DevicesListedIn::Iterator& DevicesListedIn::Iterator::operator++() {
+  ++at_;
+  Settle();
+  return *this;
+}
+
+void DevicesListedIn::Iterator::Settle() {
+  for (; at_ < list_->names_.size(); ++at_) {
+    const std::string& name = list_->names_[at_];
+    if (!StartsWith(name, list_->prefix_)) continue;
+    if (auto path = list_->tree_.Resolve(Join(list_->dir_, name))) {
+      current_ = {name, std::move(*path)};
+      return;
+    }
   }
-  return found;
 }
 
 std::string EventNodeOf(const SysfsReader& tree, const std::string& inputPath) {

@@ -36,9 +36,37 @@ struct ListedDevice {
 };
 
 /// The entries of `dir` (bus/hid/devices, class/hwmon, ...) whose names start with `prefix` and that lead to
-/// a folder inside the tree, in the listing's order; the others are left out.
-std::vector<ListedDevice> DevicesListedIn(const SysfsReader& tree, const std::string& dir,
-                                          const std::string& prefix = "");
+/// a folder inside the tree, in the listing's order; the others are left out. Each is resolved only when a
+/// loop comes to it, so the folder it leads to is opened once, as it is read, rather than once to be found
+/// and again, many folders later, to be read.
+class DevicesListedIn {
+ public:
+  DevicesListedIn(const SysfsReader& tree, const std::string& dir, const std::string& prefix = "");
+
+  class Iterator {
+   public:
+    const ListedDevice& operator*() const { return current_; }
+    Iterator& operator++();
+    bool operator==(const Iterator& other) const { return at_ == other.at_; }
+
+   private:
+    friend class DevicesListedIn;
+    Iterator(const DevicesListedIn& list, std::size_t at) : list_(&list), at_(at) {}
+    /// Moves on from `at_` to the first entry that matches and resolves.
+    void Settle();
+    const DevicesListedIn* list_;
+    std::size_t at_;
+    ListedDevice current_;
+  };
+
+  Iterator begin() const;
+  Iterator end() const { return Iterator(*this, names_.size()); }
+
+ private:
+  const SysfsReader& tree_;
+  std::string dir_, prefix_;
+  std::vector<std::string> names_;
+};
 
 /// A scanner: finds the devices of one subsystem, or attaches what it finds to devices found before.
 using Scanner = void (*)(ScanContext& context);
