@@ -60,23 +60,32 @@ TEST_F(InputBitmapTest, KeyboardsAndTouchpadsOfBothWordSizesAreFound) {
                                "00000000",
        "6608000 11000003", "Mouse"},
   };
-  for (const auto& c : cases) {
-    model::Clear();
-    ScratchTree t;
-    ASSERT_FALSE(t.root().empty());
-    const std::string input = "devices/platform/i8042/serio1/input/input3";
-    t.ClassDevice("input", input);
-    t.File(input + "/name", "Test input\n");
-    t.File(input + "/id/vendor", "0002\n");
-    t.File(input + "/id/product", "0007\n");
-    t.File(input + "/capabilities/ev", std::string(c.ev) + "\n");
-    t.File(input + "/capabilities/key", std::string(c.key) + "\n");
-    t.File(input + "/capabilities/rel", "0\n");
-    t.File(input + "/capabilities/abs", std::string(c.abs) + "\n");
-    t.Dir(input + "/event3");
-    ScanSysfs(t.root());
-    ASSERT_EQ(1u, model::Devices().size()) << c.what;
-    EXPECT_EQ(c.cls, ClassOf(model::Devices().front().instanceId)) << c.what;
+  // The bitmaps as the capabilities folder has them, or as the kernel's uevent has them (without REL=: the
+  // device has no such events).
+  for (const bool inUevent : {false, true}) {
+    for (const auto& c : cases) {
+      model::Clear();
+      ScratchTree t;
+      ASSERT_FALSE(t.root().empty());
+      const std::string input = "devices/platform/i8042/serio1/input/input3";
+      t.ClassDevice("input", input);
+      t.File(input + "/name", "Test input\n");
+      t.File(input + "/id/vendor", "0002\n");
+      t.File(input + "/id/product", "0007\n");
+      if (inUevent) {
+        t.File(input + "/uevent", "PRODUCT=11/2/7/0\nNAME=\"Test input\"\nEV=" + std::string(c.ev) + "\nKEY=" + c.key +
+                                      "\nABS=" + c.abs + "\nMSC=10\n");
+      } else {
+        t.File(input + "/capabilities/ev", std::string(c.ev) + "\n");
+        t.File(input + "/capabilities/key", std::string(c.key) + "\n");
+        t.File(input + "/capabilities/rel", "0\n");
+        t.File(input + "/capabilities/abs", std::string(c.abs) + "\n");
+      }
+      t.Dir(input + "/event3");
+      ScanSysfs(t.root());
+      ASSERT_EQ(1u, model::Devices().size()) << c.what;
+      EXPECT_EQ(c.cls, ClassOf(model::Devices().front().instanceId)) << c.what << (inUevent ? " (uevent)" : "");
+    }
   }
 }
 

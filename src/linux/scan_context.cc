@@ -74,10 +74,20 @@ bool HasBit(const std::string& words, unsigned bit) {
 }
 
 InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
-  const std::string ev = tree.Attr(inputPath, "capabilities/ev");
-  const std::string key = tree.Attr(inputPath, "capabilities/key");
-  const std::string rel = tree.Attr(inputPath, "capabilities/rel");
-  const std::string abs = tree.Attr(inputPath, "capabilities/abs");
+  // The kernel's uevent of an input device carries its bitmaps as its capabilities folder shows them: EV=,
+  // and KEY=, REL=, ABS= for the kinds of event it has (a kind it lacks has no bits). One read, instead of
+  // a folder and four files; a uevent without them sends the question to the files.
+  std::string ev = tree.Uevent(inputPath, "EV"), key, rel, abs;
+  if (!ev.empty()) {
+    key = tree.Uevent(inputPath, "KEY");
+    rel = tree.Uevent(inputPath, "REL");
+    abs = tree.Uevent(inputPath, "ABS");
+  } else {
+    ev = tree.Attr(inputPath, "capabilities/ev");
+    key = tree.Attr(inputPath, "capabilities/key");
+    rel = tree.Attr(inputPath, "capabilities/rel");
+    abs = tree.Attr(inputPath, "capabilities/abs");
+  }
   constexpr unsigned kEvKey = 1, kEvRel = 2, kEvAbs = 3;
   constexpr unsigned kKeyQ = 16, kKeyA = 30, kKeyZ = 44, kKeySpace = 57;
   constexpr unsigned kBtnLeft = 0x110, kBtnToolFinger = 0x145, kBtnTouch = 0x14A;

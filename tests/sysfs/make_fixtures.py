@@ -136,6 +136,13 @@ class Tree:
         }[kind]
         for attr, value in zip(("ev", "key", "rel", "abs"), caps):
             self.file(d + "/capabilities/" + attr, value)
+        # As the kernel writes it: the bitmap of each kind of event the device has (EV_KEY, EV_REL, EV_ABS).
+        ev = int(caps[0], 16)
+        uevent = 'PRODUCT=3/%x/%x/110\nNAME="%s"\nPHYS="%s"\nPROP=0\nEV=%s' % (vendor, product, name, phys, caps[0])
+        for bit, key, value in ((1, "KEY", caps[1]), (2, "REL", caps[2]), (3, "ABS", caps[3])):
+            if ev >> bit & 1:
+                uevent += "\n%s=%s" % (key, value)
+        self.file(d + "/uevent", uevent)
         self.link("class/input/input%d" % number, d)
         if event is not None:
             self.dir(d + "/event%d" % event, dev="13:%d" % (64 + event))
