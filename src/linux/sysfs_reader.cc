@@ -19,8 +19,9 @@
 namespace devlist::sysfs {
 namespace {
 
-// How many directory handles a reader keeps: enough for a device, its parent and a child being read in turn.
-constexpr std::size_t kKeptDirectories = 8;
+// How many directory handles a reader keeps: enough for a device, its parent and a child being read in turn,
+// and for the bridges of a bus whose devices are read after all of them.
+constexpr std::size_t kKeptDirectories = 64;
 
 }  // namespace
 

@@ -69,6 +69,17 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
         // Most paths resolved are directories of devices, read next: opened so, the handle is kept for that.
         const DirectoryHandles::Handle* kept = dirs_.Find(path);
         if (kept != nullptr && kept->linkFree) return path;
+        // The listing of its folder, kept and opened without following a link, tells the last part as well:
+        // the devices of one hub or bridge resolved in a row are not opened until they are read.
+        std::string above, leaf;
+        DirectoryHandles::Handle* parent =
+            kept == nullptr && SplitLast(path, above, leaf) ? dirs_.Find(above) : nullptr;
+        const auto* siblings = parent != nullptr && parent->linkFree ? dirs_.ListingForLookup(*parent) : nullptr;
+        if (siblings != nullptr) {
+          const ListedEntry* found = DirectoryHandles::Entry(*siblings, leaf);
+          if (found == nullptr) return std::nullopt;
+          if (found->type != DT_LNK && found->type != DT_UNKNOWN) return path;
+        }
         UniqueFd dirFd = Open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_NOFOLLOW, /*noSymlinks=*/true);
         if (dirFd.valid()) {
           if (kept == nullptr) dirs_.Keep(path, dirFd.Release(), /*linkFree=*/true);
