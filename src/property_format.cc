@@ -71,11 +71,12 @@ void AppendWideString(const BYTE* value, std::size_t unitCount, std::size_t star
                       std::string& out) {
   const BYTE* first = value + start * sizeof(WCHAR);
   if (end < unitCount && reinterpret_cast<std::uintptr_t>(first) % alignof(WCHAR) == 0) {
-    AppendUnicodeAsAnsi(reinterpret_cast<const WCHAR*>(first), out);
+    AppendUnicodeAsAnsi(reinterpret_cast<const WCHAR*>(first), end - start, out);
     return;
   }
   std::size_t at = start;
-  AppendUnicodeAsAnsi(TakeWideString(value, unitCount, at).c_str(), out);
+  const WideText copy = TakeWideString(value, unitCount, at);
+  AppendUnicodeAsAnsi(copy.c_str(), copy.size(), out);
 }
 
 void AppendString(const BYTE* value, std::size_t size, std::string& out) {

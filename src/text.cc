@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <climits>
 #include <vector>
 
 namespace devlist {
@@ -14,20 +15,19 @@ void AppendHex(unsigned long value, int digits, std::string& out) {
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
 }
 
-}  // namespace
-
-void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out) {
+// `units` is -1 for text the call measures itself, or its length with the NUL: the same conversion.
+void AppendConverted(const WCHAR* text, int units, std::string& out) {
   // Asked first how many bytes the text takes in the code page (its NUL included), so that a long multi-byte
   // result converts in full; a failure of either call is the only reason for the fallback text. The bytes go
   // straight into `out`, whose room a long listing keeps from line to line.
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
   if (size <= 0) {
     out += kConversionFailed;
     return;
   }
   const std::size_t start = out.size();
   out.resize(start + static_cast<std::size_t>(size));
-  const int written = WideCharToMultiByte(CP_ACP, 0, text, -1, out.data() + start, size, nullptr, nullptr);
+  const int written = WideCharToMultiByte(CP_ACP, 0, text, units, out.data() + start, size, nullptr, nullptr);
   if (written <= 0) {
     out.resize(start);
     out += kConversionFailed;
@@ -36,6 +36,15 @@ void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out) {
   // The NUL was converted too, so the text ends inside the room it was given.
   const std::size_t end = out.find('\0', start);
   if (end != std::string::npos) out.resize(end);
+}
+
+}  // namespace
+
+void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out) { AppendConverted(text, -1, out); }
+
+void AppendUnicodeAsAnsi(const WCHAR* text, std::size_t length, std::string& out) {
+  if (length >= static_cast<std::size_t>(INT_MAX)) return AppendConverted(text, -1, out);
+  AppendConverted(text, static_cast<int>(length + 1), out);
 }
 
 std::string UnicodeToAnsi(const WCHAR* text) {

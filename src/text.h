@@ -16,6 +16,8 @@ using WideText = std::basic_string<WCHAR>;
 std::string UnicodeToAnsi(const WCHAR* text);
 /// The same text appended to `out` (the fallback text in its place when the conversion fails).
 void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out);
+/// The same for text whose NUL stands at text[length], which then need not be looked for.
+void AppendUnicodeAsAnsi(const WCHAR* text, std::size_t length, std::string& out);
 
 /// 16-bit text as UTF-8, straight from the code units, whatever the ANSI code page: pairs of surrogates join
 /// into one character, and a surrogate without its partner becomes U+FFFD. Never fails.
