@@ -30,8 +30,6 @@ struct State {
   std::vector<GUID> failingClasses;
   std::function<void()> loader;
   std::size_t openSets = 0;
-  std::size_t generation = 0;
-  std::size_t deferrals = 0;
 };
 
 constexpr std::uint32_t kNoParent = UINT32_MAX;
@@ -98,8 +96,19 @@ void ForEachRelated(Relation relation, std::size_t index, F visit) {
   }
 }
 
+// Eight bytes at a time: an id is ASCII when no byte of it has its top bit set.
 bool IsAscii(const std::string& id) {
-  return std::all_of(id.begin(), id.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const char* bytes = id.data();
+  const std::size_t n = id.size();
+  std::uint64_t seen = 0;
+  std::size_t i = 0;
+  for (; i + sizeof seen <= n; i += sizeof seen) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes + i, sizeof word);
+    seen |= word;
+  }
+  for (; i < n; ++i) seen |= static_cast<unsigned char>(bytes[i]);
+  return (seen & 0x8080808080808080u) == 0;
 }
 
 // The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
@@ -146,7 +155,7 @@ void Clear() {
   ClearValueStore();
   s.failingClasses.clear();
   s.loader = nullptr;
-  ++s.generation;
+  ++detail::generation;
 }
 
 Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool present) {
@@ -225,7 +234,7 @@ void TrimProperties(Device& device) {
 void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   const std::optional<std::size_t> index = DeviceIndex(device.instanceId);
   if (!index || &TheState().devices[*index] != &device) return;  // not a device of the model
-  ++TheState().deferrals;
+  ++detail::deferrals;
   if (fill) {
     TheState().deferredFills[*index] = std::move(fill);
   } else {
@@ -270,20 +279,50 @@ std::size_t RelationSize(Relation relation, std::size_t deviceIndex) {
   return units * 2;
 }
 
-void WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out) {
+namespace {
+
+// Writes the relation's ids as UTF-16, each then its NUL, a list then its closing NUL; returns the bytes
+// written. With `room` the caller knows there is space for two bytes per byte of the ids (never fewer than
+// their units need), so each id is widened while it is checked for ASCII and only redone when it is not.
+std::size_t WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out, bool room) {
+  BYTE* const begin = out;
   auto put = [&out](char16_t unit) {
     *out++ = static_cast<BYTE>(unit & 0xFF);
     *out++ = static_cast<BYTE>(unit >> 8);
   };
-  ForEachRelated(relation, deviceIndex, [&put](const std::string& id) {
-    if (IsAscii(id)) {
-      for (const char c : id) put(static_cast<char16_t>(c));
-    } else {
+  ForEachRelated(relation, deviceIndex, [&put, &out, room](const std::string& id) {
+    BYTE* const start = out;
+    bool ascii = room || IsAscii(id);
+    if (ascii) {
+      unsigned char seen = 0;
+      for (const char c : id) {
+        seen |= static_cast<unsigned char>(c);
+        *out++ = static_cast<BYTE>(c);
+        *out++ = 0;
+      }
+      ascii = seen < 0x80;
+    }
+    if (!ascii) {
+      out = start;
       for (const char16_t unit : WideId(id)) put(unit);
     }
     put(u'\0');
   });
   if (relation != Relation::parent) put(u'\0');
+  return static_cast<std::size_t>(out - begin);
+}
+
+}  // namespace
+
+std::size_t CopyRelation(Relation relation, std::size_t deviceIndex, BYTE* out, std::size_t capacity) {
+  // No id has more UTF-16 units than bytes, so when the bytes fit twice over the list is measured as it is
+  // written; otherwise it is measured first, and written only when it fits.
+  std::size_t bound = relation == Relation::parent ? 0 : 1;
+  ForEachRelated(relation, deviceIndex, [&bound](const std::string& id) { bound += id.size() + 1; });
+  if (bound * 2 <= capacity) return WriteRelation(relation, deviceIndex, out, true);
+  const std::size_t size = RelationSize(relation, deviceIndex);
+  if (size <= capacity) WriteRelation(relation, deviceIndex, out, false);
+  return size;
 }
 
 BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i) {
@@ -342,10 +381,6 @@ Device* DeviceForPropertyRead(std::size_t index) {
 }
 
 std::size_t InterfaceOwner(std::size_t interfaceIndex) { return TheState().interfaceOwners[interfaceIndex]; }
-
-std::size_t Generation() { return TheState().generation; }
-
-std::size_t DeferralCount() { return TheState().deferrals; }
 
 bool ClassFails(const GUID& classGuid) {
   const auto& failing = TheState().failingClasses;

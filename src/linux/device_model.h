@@ -114,15 +114,21 @@ Device* DeviceForPropertyRead(std::size_t index);
 std::optional<std::size_t> DeviceIndex(const std::string& instanceId);
 /// The index in Devices() of the device that owns the interface at this index of Interfaces().
 std::size_t InterfaceOwner(std::size_t interfaceIndex);
+namespace detail {
+// Plain counters beside the model's state, so that a check made on every property read is one load.
+inline std::size_t generation = 0;
+inline std::size_t deferrals = 0;
+}  // namespace detail
 /// Counts the calls of Clear, so a set can tell that indices it remembered may have changed meaning.
-std::size_t Generation();
+inline std::size_t Generation() { return detail::generation; }
 /// Counts the calls of DeferProperties, so a reader that remembered a device it read can tell when a fill may
 /// be waiting for it again.
-std::size_t DeferralCount();
+inline std::size_t DeferralCount() { return detail::deferrals; }
 bool ClassFails(const GUID& classGuid);
-/// What a relation value of the device at `deviceIndex` hands out: its size, its bytes, one of its bytes.
+/// What a relation value of the device at `deviceIndex` hands out: its size; its bytes written to `out` when
+/// they fit in `capacity`, returning the size either way; one of its bytes.
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex);
-void WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out);
+std::size_t CopyRelation(Relation relation, std::size_t deviceIndex, BYTE* out, std::size_t capacity);
 BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i);
 void RunLoaderOnce();
 void NoteSetOpened();

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -16,11 +15,13 @@
 
 #include "device_model.h"
 #include "last_error.h"
+#include "property_lookup.h"
 
 namespace {
 
 using devlist::platform::Fail;
 using devlist::platform::lastError;
+using devlist::platform::PropertyLookup;
 
 // Where the last SetupDiEnumDeviceInterfaces of a set stopped, so that the usual walk (member 0, 1, 2, ...
 // under one filter) resumes there instead of counting again from the start.
@@ -32,75 +33,6 @@ struct InterfaceWalk {
   ULONG_PTR device = 0;
   DWORD member = 0;       // the member index returned last...
   std::size_t position = 0;  // ...and where it stands in the set's interfaces
-};
-
-bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
-
-// The device a set read a property of last, and its properties by key. A report reads every key of its
-// catalogue from one device in a row, most of them keys the device lacks: without this each read would look
-// the device up again and walk its whole list.
-class PropertyLookup {
- public:
-  // The device behind a Reserved value, its deferred fill run; null when there is none.
-  devlist::model::Device* DeviceFor(ULONG_PTR reserved) {
-    if (device_ != nullptr && reserved == reserved_ && generation_ == devlist::model::Generation() &&
-        deferrals_ == devlist::model::DeferralCount()) {
-      return device_;
-    }
-    device_ = devlist::model::DeviceForPropertyRead(reserved - 1);
-    reserved_ = reserved;
-    generation_ = devlist::model::Generation();
-    deferrals_ = devlist::model::DeferralCount();
-    indexed_ = nullptr;
-    return device_;
-  }
-
-  // The property with this key of the device DeviceFor returned last, or null.
-  devlist::model::Property* Find(const DEVPROPKEY& key) {
-    std::vector<devlist::model::Property>& list = device_->properties;
-    if (list.size() > kSlots / 2) {
-      for (devlist::model::Property& p : list) {
-        if (SameKey(p.key, key)) return &p;
-      }
-      return nullptr;
-    }
-    // Properties are only ever added, so a list at the same place with the same length has the same keys.
-    if (indexed_ != list.data() || indexedCount_ != list.size()) Index(list);
-    for (std::size_t slot = SlotOf(key); slots_[slot] != 0; slot = (slot + 1) % kSlots) {
-      devlist::model::Property& p = list[slots_[slot] - 1u];
-      if (SameKey(p.key, key)) return &p;
-    }
-    return nullptr;
-  }
-
- private:
-  // Open addressing, at most half full; a slot holds a position in the list plus one, 0 when free.
-  static constexpr unsigned kSlotBits = 8;
-  static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-
-  static std::size_t SlotOf(const DEVPROPKEY& key) {
-    const std::uint64_t mixed = (std::uint64_t{key.fmtid.Data1} << 32 | key.pid) * 0x9E3779B97F4A7C15u;
-    return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
-  }
-
-  void Index(const std::vector<devlist::model::Property>& list) {
-    slots_.fill(0);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      std::size_t slot = SlotOf(list[i].key);
-      while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
-      slots_[slot] = static_cast<std::uint16_t>(i + 1);
-    }
-    indexed_ = list.data();
-    indexedCount_ = list.size();
-  }
-
-  devlist::model::Device* device_ = nullptr;
-  ULONG_PTR reserved_ = 0;
-  std::size_t generation_ = 0;
-  std::size_t deferrals_ = 0;
-  const devlist::model::Property* indexed_ = nullptr;
-  std::size_t indexedCount_ = 0;
-  std::array<std::uint16_t, kSlots> slots_{};
 };
 
 // A device information set: a snapshot of which devices (and, for interface sets, which interfaces) it
@@ -130,12 +62,16 @@ std::set<DeviceInfoSet*>& LiveSets() {
 // The set found last, so that the many calls on one set in a row skip the search; null once it is destroyed.
 DeviceInfoSet* lastFoundSet = nullptr;
 
-DeviceInfoSet* FindSet(HDEVINFO handle) {
-  auto* set = static_cast<DeviceInfoSet*>(handle);
-  if (set != nullptr && set == lastFoundSet) return set;
+DeviceInfoSet* FindLiveSet(DeviceInfoSet* set) {
   if (LiveSets().count(set) == 0) return nullptr;
   lastFoundSet = set;
   return set;
+}
+
+inline DeviceInfoSet* FindSet(HDEVINFO handle) {
+  auto* set = static_cast<DeviceInfoSet*>(handle);
+  if (set != nullptr && set == lastFoundSet) return set;
+  return FindLiveSet(set);
 }
 
 // Device instance handles and the Reserved fields are model indices plus one, so 0 is never valid.
@@ -292,9 +228,20 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE_INTERFACE_DATA
   return TRUE;
 }
 
-BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
-                               DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
-                               DWORD flags) {
+namespace {
+
+// Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
+BOOL NotFound(DEVPROPTYPE* type, PDWORD requiredSize) {
+  *type = DEVPROP_TYPE_EMPTY;
+  if (requiredSize != nullptr) *requiredSize = 0;
+  return Fail(ERROR_NOT_FOUND);
+}
+
+// Every check and case of SetupDiGetDevicePropertyW; kept out of line, so that the common answer costs
+// little.
+[[gnu::noinline]] BOOL ReadDeviceProperty(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
+                                          DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
+                                          DWORD flags) {
   DeviceInfoSet* set = FindSet(handle);
   if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_PARAMETER);
@@ -310,18 +257,31 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
       const DWORD forced = p.beforeRead(p);
       if (forced != ERROR_SUCCESS) return Fail(forced);
     }
-    const auto size = static_cast<DWORD>(p.value.size());
+    // Written only when it fits, so a buffer too small is left as it was.
+    const auto size = static_cast<DWORD>(p.value.CopyTo(buffer, bufferSize));
     *type = p.type;
     if (requiredSize != nullptr) *requiredSize = size;
     if (size > bufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (size != 0) p.value.CopyTo(buffer);
     lastError = ERROR_SUCCESS;
     return TRUE;
   }
-  // Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
-  *type = DEVPROP_TYPE_EMPTY;
-  if (requiredSize != nullptr) *requiredSize = 0;
-  return Fail(ERROR_NOT_FOUND);
+  return NotFound(type, requiredSize);
+}
+
+}  // namespace
+
+BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
+                               DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
+                               DWORD flags) {
+  // Most reads of a report ask the device read just before for a key it lacks: with every argument as the
+  // full checks want it, and the set's lookup sure of the answer, that answer needs nothing more.
+  auto* set = static_cast<DeviceInfoSet*>(handle);
+  if (set != nullptr && set == lastFoundSet && data != nullptr && data->cbSize == sizeof(SP_DEVINFO_DATA) &&
+      key != nullptr && type != nullptr && (buffer != nullptr || bufferSize == 0) && flags == 0 &&
+      set->properties.SurelyLacks(data->Reserved, *key)) {
+    return NotFound(type, requiredSize);
+  }
+  return ReadDeviceProperty(handle, data, key, type, buffer, bufferSize, requiredSize, flags);
 }
 
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO handle) {

@@ -129,22 +129,23 @@ BYTE PropertyValue::operator[](std::size_t i) const {
   }
 }
 
-void PropertyValue::CopyTo(BYTE* out) const {
+std::size_t PropertyValue::CopyTo(BYTE* out, std::size_t capacity) const {
   const std::uint32_t header = HeaderOf(header_);
   const BYTE* payload = header_ + kHeaderSize;
+  const std::size_t size = header & kSizeMask;
   switch (header >> kFormShift) {
     case kNarrow:
-      for (std::size_t i = 0, units = (header & kSizeMask) / 2; i < units; ++i) {
-        *out++ = payload[i];
-        *out++ = 0;
+      if (size > capacity) return size;
+      for (std::size_t i = 0, units = size / 2; i < units; ++i) {
+        out[2 * i] = payload[i];
+        out[2 * i + 1] = 0;
       }
-      break;
+      return size;
     case kRelation:
-      WriteRelation(static_cast<Relation>(header & kSizeMask), IndexOf(header_), out);
-      break;
+      return CopyRelation(static_cast<Relation>(size), IndexOf(header_), out, capacity);
     default:
-      if ((header & kSizeMask) != 0) std::memcpy(out, payload, header & kSizeMask);
-      break;
+      if (size != 0 && size <= capacity) std::memcpy(out, payload, size);
+      return size;
   }
 }
 

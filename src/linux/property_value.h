@@ -27,8 +27,9 @@ class PropertyValue {
   bool empty() const { return size() == 0; }
   /// Byte `i` (below size()) of the value as handed out.
   BYTE operator[](std::size_t i) const;
-  /// Writes the size() bytes of the value to `out`.
-  void CopyTo(BYTE* out) const;
+  /// Writes the size() bytes of the value to `out` when they fit in `capacity`, and returns size() either
+  /// way: one walk of a relation's ids where size() and a copy would take two.
+  std::size_t CopyTo(BYTE* out, std::size_t capacity) const;
   /// Gives the property these bytes (a test hook may do this between two reads).
   PropertyValue& operator=(const std::vector<BYTE>& bytes);
 
