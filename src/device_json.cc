@@ -16,16 +16,16 @@ nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
   RawDeviceProperty property;  // one buffer for every read
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
     ReadRawDeviceProperty(set, device, row.key, property);
+    if (property.Absent()) continue;  // no text, so no line in the report either
     // The text decides which properties appear, so that the document shows exactly the report's lines.
     const std::string text = DevicePropertyText(property);
-    const std::string name(DevicePropertyName(row));
     if (row.kind == PropertyKind::devNodeStatus) {
       const std::uint32_t status = DevNodeStatusFromText(text);
-      if (status != 0) properties[name] = DevNodeStatusJson(status);
+      if (status != 0) properties[std::string(DevicePropertyName(row))] = DevNodeStatusJson(status);
       continue;
     }
     if (text.empty()) continue;
-    properties[name] = PropertyValueJson(property, text);
+    properties[std::string(DevicePropertyName(row))] = PropertyValueJson(property, text);
   }
   nlohmann::ordered_json instanceId = nullptr;
   const auto found = properties.find("Device_InstanceId");

@@ -31,6 +31,8 @@ const DEVPROPKEY* FindDevicePropertyKey(std::string_view name) {
 void AppendDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device, std::string& report, RawDeviceProperty& scratch) {
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
     ReadRawDeviceProperty(set, device, row.key, scratch);
+    // Most keys of the catalogue a device lacks: they make no line, and cost no more than the read.
+    if (scratch.Absent()) continue;
     // Each line is made in place at the end of the report; a property without text takes its label back.
     const std::size_t lineStart = report.size();
     report += row.label;

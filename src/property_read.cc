@@ -17,6 +17,19 @@ constexpr DEVPROPTYPE kNoPropertyType = 0xFFFFFFFF;
 // a single call instead of asking for the size first.
 constexpr DWORD kFirstReadSize = 256;
 
+// Longer than the first buffer: read again into exactly the size the platform asked for. A value that grew
+// in between fails this read too, and we do not chase it. Out of line, as few values need it.
+bool ReadSized(HDEVINFO set, SP_DEVINFO_DATA* device, const DEVPROPKEY& key, RawDeviceProperty& property,
+               DEVPROPTYPE& type, DWORD& requiredSize) {
+  property.value.assign(requiredSize, 0);
+  if (!SetupDiGetDevicePropertyW(set, device, &key, &type, property.value.data(), requiredSize, &requiredSize, 0)) {
+    property.error = GetLastError();
+    property.type = kNoPropertyType;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 RawDeviceProperty ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key) {
@@ -42,15 +55,7 @@ void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key
       property.type = kNoPropertyType;
       return;
     }
-    // Longer than the first buffer: read again into exactly the size the platform asked for. A value that
-    // grew in between fails this read too, and we do not chase it.
-    property.value.assign(requiredSize, 0);
-    if (!SetupDiGetDevicePropertyW(set, device, &key, &type, property.value.data(), requiredSize, &requiredSize,
-                                   0)) {
-      property.error = GetLastError();
-      property.type = kNoPropertyType;
-      return;
-    }
+    if (!ReadSized(set, device, key, property, type, requiredSize)) return;
   }
   property.type = type;
   // Text is rendered from the whole zero-filled buffer, as it always was; `size` serves what needs the

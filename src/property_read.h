@@ -16,6 +16,9 @@ struct RawDeviceProperty {
   std::size_t size = 0;
   DEVPROPTYPE type = 0xFFFFFFFF;
   DWORD error = 0;
+
+  /// Nothing came back: the device lacks the property or the first read failed, so the value has no text.
+  bool Absent() const { return type == 0xFFFFFFFF && error == 0; }
 };
 
 /// One read of the property (at most one sized re-read); see RawDeviceProperty for what a failure leaves.
