@@ -9,12 +9,6 @@ namespace {
 
 constexpr std::string_view kConversionFailed = "Error converting from unicode.";
 
-// Appends the `digits` lowest hexadecimal digits of `value`, lower-case, most significant first.
-void AppendHex(unsigned long value, int digits, std::string& out) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 0xF]);
-}
-
 // `units` is -1 for text the call measures itself, or its length with the NUL: the same conversion.
 void AppendConverted(const WCHAR* text, int units, std::string& out) {
   // Asked first how many bytes the text takes in the code page (its NUL included), so that a long multi-byte
@@ -94,18 +88,26 @@ WideText AnsiToUnicode(const std::string& text) {
 }
 
 void AppendGuidText(const GUID& guid, std::string& out) {
-  out.push_back('{');
-  AppendHex(guid.Data1, 8, out);
-  out.push_back('-');
-  AppendHex(guid.Data2, 4, out);
-  out.push_back('-');
-  AppendHex(guid.Data3, 4, out);
-  out.push_back('-');
-  AppendHex(guid.Data4[0], 2, out);
-  AppendHex(guid.Data4[1], 2, out);
-  out.push_back('-');
-  for (int i = 2; i < 8; ++i) AppendHex(guid.Data4[i], 2, out);
-  out.push_back('}');
+  // Made in a buffer of its fixed length and appended once: a report shows a GUID in many lines.
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char text[38];
+  char* at = text;
+  auto hex = [&at](unsigned long value, int digits) {
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *at++ = kDigits[(value >> shift) & 0xF];
+  };
+  *at++ = '{';
+  hex(guid.Data1, 8);
+  *at++ = '-';
+  hex(guid.Data2, 4);
+  *at++ = '-';
+  hex(guid.Data3, 4);
+  *at++ = '-';
+  hex(guid.Data4[0], 2);
+  hex(guid.Data4[1], 2);
+  *at++ = '-';
+  for (int i = 2; i < 8; ++i) hex(guid.Data4[i], 2);
+  *at++ = '}';
+  out.append(text, sizeof text);
 }
 
 std::string GuidToText(const GUID& guid) {

@@ -94,14 +94,30 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
   // Every unit ORed together on the way: below 0x80 means ASCII, one byte a unit, with nothing to count.
   std::size_t units = 0;
   char16_t seen = 0;
+  bool copied = false;
   if (wideLength < 0) {
     for (; wide[units] != 0; ++units) seen |= wide[units];
     ++units;  // the NUL is converted too
   } else {
     units = static_cast<std::size_t>(wideLength);
-    for (std::size_t i = 0; i < units; ++i) seen |= wide[i];
+    if (text != nullptr && units <= static_cast<std::size_t>(textLength) &&
+        devlist::model::wideToAnsiHook == nullptr) {
+      // Room for a byte a unit, as ASCII text needs: each unit is copied as it is checked, in one pass, and
+      // only text that is not ASCII is written again below.
+      for (std::size_t i = 0; i < units; ++i) {
+        seen |= wide[i];
+        text[i] = static_cast<char>(wide[i]);
+      }
+      copied = true;
+    } else {
+      for (std::size_t i = 0; i < units; ++i) seen |= wide[i];
+    }
   }
   const bool ascii = seen < 0x80;
+  if (ascii && copied) {
+    if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
+    return static_cast<int>(units);
+  }
   const std::u16string_view source(wide, units);
   if (devlist::model::wideToAnsiHook != nullptr) {
     if (const DWORD error = devlist::model::wideToAnsiHook(source, textLength == 0); error != ERROR_SUCCESS) {
