@@ -1,6 +1,7 @@
 #include "device_json.h"
 
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +14,13 @@ namespace devlist {
 
 nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
   nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+  // The catalogue's names are unique, so each member is appended as it comes, without the object's search
+  // through the members before it.
+  using Members = nlohmann::ordered_json::object_t::Container;
+  auto& members = static_cast<Members&>(properties.get_ref<nlohmann::ordered_json::object_t&>());
+  auto add = [&members](const DevicePropertyRow& row, nlohmann::ordered_json value) {
+    members.emplace_back(std::string(DevicePropertyName(row)), std::move(value));
+  };
   RawDeviceProperty property;  // one buffer for every read
   for (const DevicePropertyRow& row : DevicePropertyCatalogue) {
     ReadRawDeviceProperty(set, device, row.key, property);
@@ -21,11 +29,11 @@ nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
     const std::string text = DevicePropertyText(property);
     if (row.kind == PropertyKind::devNodeStatus) {
       const std::uint32_t status = DevNodeStatusFromText(text);
-      if (status != 0) properties[std::string(DevicePropertyName(row))] = DevNodeStatusJson(status);
+      if (status != 0) add(row, DevNodeStatusJson(status));
       continue;
     }
     if (text.empty()) continue;
-    properties[std::string(DevicePropertyName(row))] = PropertyValueJson(property, text);
+    add(row, PropertyValueJson(property, text));
   }
   nlohmann::ordered_json instanceId = nullptr;
   const auto found = properties.find("Device_InstanceId");

@@ -48,9 +48,14 @@ std::string UnicodeToAnsi(const WCHAR* text) {
 }
 
 std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text) {
-  std::string utf8;
-  utf8.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  // The ASCII run at the start, the usual whole of a property's text, is copied unit for unit in one pass.
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<char16_t>(text[ascii]) < 0x80) ++ascii;
+  std::string utf8(ascii, '\0');
+  for (std::size_t i = 0; i < ascii; ++i) utf8[i] = static_cast<char>(text[i]);
+  if (ascii == text.size()) return utf8;
+  utf8.reserve(text.size() + (text.size() - ascii) * 2);
+  for (std::size_t i = ascii; i < text.size(); ++i) {
     char32_t c = static_cast<char16_t>(text[i]);
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00u);
