@@ -1,6 +1,7 @@
 #include "sysfs_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +161,21 @@ TEST_F(ReaderTree, KeptHandlesFollowTheTree) {
       ASSERT_EQ(std::to_string(i), reader.Attr("many/d" + std::to_string(i), "a")) << i;
     }
   }
+}
+
+// Under a low limit of open descriptors the kept handles leave room for the files read inside them.
+TEST_F(ReaderTree, KeptHandlesLeaveRoomUnderALowDescriptorLimit) {
+  for (int i = 0; i < 300; ++i) File("many/d" + std::to_string(i) + "/a", std::to_string(i) + "\n");
+  rlimit before{};
+  ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &before));
+  rlimit low = before;
+  low.rlim_cur = 32;
+  ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &low));
+  const SysfsReader limited(root_);
+  std::size_t read = 0;
+  for (int i = 0; i < 300; ++i) read += limited.Attr("many/d" + std::to_string(i), "a") == std::to_string(i);
+  ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &before));
+  EXPECT_EQ(300u, read);
 }
 
 }  // namespace

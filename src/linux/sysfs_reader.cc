@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <dirent.h>
 #include <unistd.h>
@@ -23,10 +24,18 @@ namespace {
 // and for the bridges of a bus whose devices are read after all of them.
 constexpr std::size_t kKeptDirectories = 64;
 
+// No more than a quarter of the descriptors the process may open, so that a low limit still leaves room for
+// the files read inside them (and never fewer than a device, its parent and a child need).
+std::size_t KeptDirectories() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kKeptDirectories;
+  return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 4), 4, kKeptDirectories);
+}
+
 }  // namespace
 
 SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
-    : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : kKeptDirectories) {
+    : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : KeptDirectories()) {
   char buf[PATH_MAX];
   if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
   rootPath_ = buf;
