@@ -60,9 +60,12 @@ TEST_F(InputBitmapTest, KeyboardsAndTouchpadsOfBothWordSizesAreFound) {
                                "00000000",
        "6608000 11000003", "Mouse"},
   };
-  // The bitmaps as the capabilities folder has them, or as the kernel's uevent has them (without REL=: the
-  // device has no such events).
-  for (const bool inUevent : {false, true}) {
+  // The bitmaps as the capabilities folder has them, as the kernel's uevent has them (without REL=: the
+  // device has no such events), or as a 2.6 kernel's uevent garbled them beside the folder.
+  enum Where { folder, uevent, garbledUevent };
+  for (const Where where : {folder, uevent, garbledUevent}) {
+    const bool inUevent = where != folder;
+    const std::string eq = where == garbledUevent ? "==" : "=";
     for (const auto& c : cases) {
       model::Clear();
       ScratchTree t;
@@ -73,9 +76,10 @@ TEST_F(InputBitmapTest, KeyboardsAndTouchpadsOfBothWordSizesAreFound) {
       t.File(input + "/id/vendor", "0002\n");
       t.File(input + "/id/product", "0007\n");
       if (inUevent) {
-        t.File(input + "/uevent", "PRODUCT=11/2/7/0\nNAME=\"Test input\"\nEV=" + std::string(c.ev) + "\nKEY=" + c.key +
-                                      "\nABS=" + c.abs + "\nMSC=10\n");
-      } else {
+        t.File(input + "/uevent", "PRODUCT=11/2/7/0\nNAME=\"Test input\"\nEV" + eq + c.ev + "\nKEY" + eq + c.key +
+                                      "\nABS" + eq + c.abs + "\nMSC" + eq + "10\n");
+      }
+      if (where != uevent) {
         t.File(input + "/capabilities/ev", std::string(c.ev) + "\n");
         t.File(input + "/capabilities/key", std::string(c.key) + "\n");
         t.File(input + "/capabilities/rel", "0\n");
@@ -84,7 +88,7 @@ TEST_F(InputBitmapTest, KeyboardsAndTouchpadsOfBothWordSizesAreFound) {
       t.Dir(input + "/event3");
       ScanSysfs(t.root());
       ASSERT_EQ(1u, model::Devices().size()) << c.what;
-      EXPECT_EQ(c.cls, ClassOf(model::Devices().front().instanceId)) << c.what << (inUevent ? " (uevent)" : "");
+      EXPECT_EQ(c.cls, ClassOf(model::Devices().front().instanceId)) << c.what << " " << where;
     }
   }
 }

@@ -73,16 +73,23 @@ bool HasBit(const std::string& words, unsigned bit) {
   return ((parts[parts.size() - 1 - word] >> (bit % wordBits)) & 1) != 0;
 }
 
+namespace {
+
+// Hexadecimal words and the blanks between them, as the kernel writes a bitmap.
+bool IsBitmapText(const std::string& text) {
+  return text.find_first_not_of("0123456789abcdefABCDEF ") == std::string::npos;
+}
+
+}  // namespace
+
 InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
   // The kernel's uevent of an input device carries its bitmaps as its capabilities folder shows them: EV=,
   // and KEY=, REL=, ABS= for the kinds of event it has (a kind it lacks has no bits). One read, instead of
-  // a folder and four files; a uevent without them sends the question to the files.
-  std::string ev = tree.Uevent(inputPath, "EV"), key, rel, abs;
-  if (!ev.empty()) {
-    key = tree.Uevent(inputPath, "KEY");
-    rel = tree.Uevent(inputPath, "REL");
-    abs = tree.Uevent(inputPath, "ABS");
-  } else {
+  // a folder and four files. A uevent without them, or with what is no bitmap (kernels of the 2.6 days
+  // wrote "EV==b"), sends the question to the files.
+  std::string ev = tree.Uevent(inputPath, "EV"), key = tree.Uevent(inputPath, "KEY");
+  std::string rel = tree.Uevent(inputPath, "REL"), abs = tree.Uevent(inputPath, "ABS");
+  if (ev.empty() || !IsBitmapText(ev) || !IsBitmapText(key) || !IsBitmapText(rel) || !IsBitmapText(abs)) {
     ev = tree.Attr(inputPath, "capabilities/ev");
     key = tree.Attr(inputPath, "capabilities/key");
     rel = tree.Attr(inputPath, "capabilities/rel");
