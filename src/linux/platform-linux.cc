@@ -108,8 +108,11 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND pare
   if ((flags & DIGCF_DEVICEINTERFACE) != 0) {
     const auto& interfaces = devlist::model::Interfaces();
     set->hasInterface.assign(interfaces.size(), false);
-    for (std::size_t i = 0; i < interfaces.size(); ++i) {
-      const auto& itf = interfaces[i];
+    // Walked with an iterator, not by index: a sweep opens a set for each of its classes, each a walk over
+    // every interface of the model, and the class test alone rejects nearly all of them.
+    std::size_t i = 0;
+    for (auto it = interfaces.begin(); it != interfaces.end(); ++it, ++i) {
+      const auto& itf = *it;
       if (!allClasses && !(itf.interfaceClass == *classGuid)) continue;
       const std::size_t owner = devlist::model::InterfaceOwner(i);
       const auto& device = devices[owner];
@@ -124,8 +127,9 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND pare
       }
     }
   } else {
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-      const auto& device = devices[i];
+    std::size_t i = 0;
+    for (auto it = devices.begin(); it != devices.end(); ++it, ++i) {
+      const auto& device = *it;
       if (!allClasses && !(device.setupClass == *classGuid)) continue;
       if (presentOnly && !device.present) continue;
       if (!matchesEnumerator(device.instanceId)) continue;
