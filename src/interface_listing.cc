@@ -1,5 +1,6 @@
 #include "interface_listing.h"
 
+#include <charconv>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -61,13 +62,20 @@ std::optional<DeviceInterfaceEntry> ReadInterface(HDEVINFO set, SP_DEVICE_INTERF
   return entry;
 }
 
-void DescribeInterface(const DeviceInterfaceEntry& entry, std::ostream& body) {
-  body << "DeviceID: " << entry.deviceId << '\n';
-  body << "Interface class: " << GuidToText(entry.interfaceClass) << '\n';
-  body << "Flags: " << entry.flags << '\n';
-  body << "Setup class: " << GuidToText(entry.setupClass) << '\n';
-  body << "Device path: " << entry.devicePath << '\n';
-  body << '\n';
+// The interface's five lines and the empty one after them, appended to `body`.
+void DescribeInterface(const DeviceInterfaceEntry& entry, std::string& body) {
+  body += "DeviceID: ";
+  body += entry.deviceId;
+  body += "\nInterface class: ";
+  AppendGuidText(entry.interfaceClass, body);
+  body += "\nFlags: ";
+  char digits[16];
+  body.append(digits, std::to_chars(digits, digits + sizeof digits, entry.flags).ptr);
+  body += "\nSetup class: ";
+  AppendGuidText(entry.setupClass, body);
+  body += "\nDevice path: ";
+  body += entry.devicePath;
+  body += "\n\n";
 }
 
 }  // namespace
@@ -111,8 +119,14 @@ bool WriteDeviceInterfaces(const std::string& className, const WideText& classGu
     written = true;
     return out;
   };
-  const ListingOutcome outcome = VisitDeviceInterfaces(
-      classGuidText, presentOnly, [&opened](const DeviceInterfaceEntry& entry) { DescribeInterface(entry, opened()); });
+  // Each interface's lines are made in one buffer, kept from interface to interface, and written whole.
+  std::string text;
+  const ListingOutcome outcome =
+      VisitDeviceInterfaces(classGuidText, presentOnly, [&opened, &text](const DeviceInterfaceEntry& entry) {
+        text.clear();
+        DescribeInterface(entry, text);
+        opened().write(text.data(), static_cast<std::streamsize>(text.size()));
+      });
   if (outcome == ListingOutcome::badGuid) opened() << "Unable to convert to guid." << '\n';
   return written;
 }
