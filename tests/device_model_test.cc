@@ -126,18 +126,24 @@ TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
   for (const auto& c : cases) {
     model::Device& narrow = model::AddDevice(std::string("SET\\") + c.what, class_);
     model::Device& raw = model::AddDevice(std::string("RAW\\") + c.what, class_);
+    model::Device& utf8 = model::AddDevice(std::string("UTF8\\") + c.what, class_);
+    std::string elements;  // the same text as the scan hands it over: UTF-8, each element ending in NUL
+    for (const std::u16string& item : c.items) elements += model::Utf16ToUtf8(item) + '\0';
     std::vector<BYTE> bytes;
     for (const std::u16string& item : c.items) {
       for (const char16_t u : item + u'\0') bytes.insert(bytes.end(), {BYTE(u & 0xFF), BYTE(u >> 8)});
     }
     if (c.list) {
       model::SetStringListProperty(narrow, key, c.items);
+      model::SetUtf8StringListProperty(utf8, key, elements);
       bytes.insert(bytes.end(), {0, 0});
     } else {
       model::SetStringProperty(narrow, key, c.items[0]);
+      model::SetUtf8StringProperty(utf8, key, model::Utf16ToUtf8(c.items[0]));
     }
     model::SetProperty(raw, key, c.list ? DEVPROP_TYPE_STRING_LIST : DEVPROP_TYPE_STRING, bytes);
     ExpectSameReads(narrow.instanceId, raw.instanceId, key, c.what);
+    ExpectSameReads(utf8.instanceId, raw.instanceId, key, std::string("from UTF-8, ") + c.what);
   }
 }
 

@@ -22,7 +22,11 @@ TEST(SysfsText, PrintableCutsBetweenCharactersAndMarksControls) {
       {"x\xFF\xC3", 256, "x\xFF\xC3"},                                   // no UTF-8: the bytes as they are
       {std::string(300, 'y'), 256, std::string(256, 'y')},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.out, Printable(c.in, c.limit)) << c.in;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.out, Printable(c.in, c.limit)) << c.in;
+    std::string room;
+    EXPECT_EQ(c.out, PrintableView(c.in, room, c.limit)) << c.in;
+  }
 }
 
 TEST(SysfsText, InstanceIdsHaveThreeCleanBoundedParts) {

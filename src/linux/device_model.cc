@@ -71,6 +71,13 @@ Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
   return list.back();
 }
 
+// The index of a device of the model; none for a device that is not one (a copy of one, say).
+std::optional<std::size_t> PlaceOf(const Device& device) {
+  const std::deque<Device>& devices = TheState().devices;
+  if (device.place >= devices.size() || &devices[device.place] != &device) return std::nullopt;
+  return device.place;
+}
+
 // Each device's property list down to its size, once the model is filled.
 void TrimPropertyLists() {
   for (Device& device : TheState().devices) TrimProperties(device);
@@ -165,7 +172,8 @@ Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool pr
   device.instanceId = instanceId;
   device.setupClass = setupClass;
   device.present = present;
-  s.deviceIndex.Insert(s.devices.size() - 1, s.devices);
+  device.place = s.devices.size() - 1;
+  s.deviceIndex.Insert(device.place, s.devices);
   return device;
 }
 
@@ -208,6 +216,30 @@ void SetStringListProperty(Device& device, const DEVPROPKEY& key, const std::vec
   p.value.SetUnits(units);
 }
 
+namespace {
+
+void SetUtf8Units(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, std::string_view text, std::size_t nuls) {
+  Property& p = PropertyFor(device, key);
+  p.type = type;
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    p.value.SetNarrowUnits(text, nuls);
+    return;
+  }
+  std::u16string units = Utf8ToUtf16(text);
+  units.append(nuls, u'\0');
+  p.value.SetUnits(units);
+}
+
+}  // namespace
+
+void SetUtf8StringProperty(Device& device, const DEVPROPKEY& key, std::string_view text) {
+  SetUtf8Units(device, key, DEVPROP_TYPE_STRING, text, 1);
+}
+
+void SetUtf8StringListProperty(Device& device, const DEVPROPKEY& key, std::string_view elements) {
+  SetUtf8Units(device, key, DEVPROP_TYPE_STRING_LIST, elements, 1);
+}
+
 void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value) {
   BYTE bytes[4];
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<BYTE>(value >> (8 * i));
@@ -232,8 +264,8 @@ void TrimProperties(Device& device) {
 }
 
 void DeferProperties(Device& device, std::function<void(Device&)> fill) {
-  const std::optional<std::size_t> index = DeviceIndex(device.instanceId);
-  if (!index || &TheState().devices[*index] != &device) return;  // not a device of the model
+  const std::optional<std::size_t> index = PlaceOf(device);
+  if (!index) return;  // not a device of the model
   ++detail::deferrals;
   if (fill) {
     TheState().deferredFills[*index] = std::move(fill);
@@ -244,9 +276,9 @@ void DeferProperties(Device& device, std::function<void(Device&)> fill) {
 
 void LinkChild(Device& parent, Device& child) {
   State& s = TheState();
-  const std::optional<std::size_t> p = DeviceIndex(parent.instanceId);
-  const std::optional<std::size_t> c = DeviceIndex(child.instanceId);
-  if (!p || !c || &s.devices[*p] != &parent || &s.devices[*c] != &child || *p == *c) return;
+  const std::optional<std::size_t> p = PlaceOf(parent);
+  const std::optional<std::size_t> c = PlaceOf(child);
+  if (!p || !c || *p == *c) return;
   if (s.parents.size() < s.devices.size()) {
     s.parents.resize(s.devices.size(), kNoParent);
     s.children.resize(s.devices.size());
@@ -345,11 +377,11 @@ BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i) {
   return byte;  // past the ids: the list's closing NUL
 }
 
-bool AddInterface(const Interface& interface) {
+bool AddInterface(Interface interface) {
   State& s = TheState();
   const std::optional<std::size_t> owner = DeviceIndex(interface.deviceInstanceId);
   if (!owner) return false;
-  s.interfaces.push_back(interface);
+  s.interfaces.push_back(std::move(interface));
   s.interfaceOwners.push_back(static_cast<std::uint32_t>(*owner));
   return true;
 }

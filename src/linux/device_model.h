@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform.h"
@@ -44,6 +46,8 @@ struct Device {
   std::vector<Property> properties;
   /// Test hook: nonzero makes CM_Get_Device_ID_Size and CM_Get_Device_IDA fail with this code.
   CONFIGRET idError = CR_SUCCESS;
+  /// Its place in the model, set by AddDevice, so that linking it needs no search by id.
+  std::size_t place = SIZE_MAX;
 };
 
 struct Interface {
@@ -72,6 +76,11 @@ void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const 
 /// Helpers that encode common property values the way the platform stores them.
 void SetStringProperty(Device& device, const DEVPROPKEY& key, const std::u16string& text);
 void SetStringListProperty(Device& device, const DEVPROPKEY& key, const std::vector<std::u16string>& items);
+/// The same from UTF-8, our ANSI code page, converted once: a string (its NUL added), and a list given as its
+/// elements each followed by a NUL (the list's closing NUL added). Ids and names are nearly always ASCII,
+/// which is stored as it is.
+void SetUtf8StringProperty(Device& device, const DEVPROPKEY& key, std::string_view text);
+void SetUtf8StringListProperty(Device& device, const DEVPROPKEY& key, std::string_view elements);
 void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
@@ -93,7 +102,7 @@ void LinkChild(Device& parent, Device& child);
 void DeferProperties(Device& device, std::function<void(Device&)> fill);
 
 /// Adds an interface of an existing device; false (and nothing added) when no device has that instance id.
-bool AddInterface(const Interface& interface);
+bool AddInterface(Interface interface);
 
 /// Makes SetupDiGetClassDevsA fail for this class GUID (test hook).
 void FailClass(const GUID& classGuid);

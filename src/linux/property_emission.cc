@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ansi_code_page.h"
@@ -14,17 +15,31 @@
 namespace devlist::sysfs {
 namespace {
 
-void SetString(model::Device& d, const DEVPROPKEY& key, const std::string& value) {
+constexpr std::string_view kPrefix = "\\Driver\\";
+
+// Buffers one node's text is put together in, kept from node to node so that a value costs no allocation.
+struct Scratch {
+  std::string room;  // a value that is not shown as it is
+  std::string list;  // a list's elements, each ending in NUL
+  std::string element;  // an element put together from parts
+  std::map<std::string_view, unsigned> driverIndex;  // by class name, which the class table holds  // the next driver key number of each class
+};
+
+void SetString(model::Device& d, const DEVPROPKEY& key, std::string_view value, Scratch& scratch) {
   if (value.empty()) return;
-  model::SetStringProperty(d, key, model::Utf8ToUtf16(Printable(value)));
+  model::SetUtf8StringProperty(d, key, PrintableView(value, scratch.room));
 }
 
-void SetList(model::Device& d, const DEVPROPKEY& key, const std::vector<std::string>& items) {
-  std::vector<std::u16string> wide;
-  for (const std::string& item : items) {
-    if (!item.empty()) wide.push_back(model::Utf8ToUtf16(Printable(item)));
-  }
-  if (!wide.empty()) model::SetStringListProperty(d, key, wide);
+void AppendElement(std::string_view item, Scratch& scratch) {
+  if (item.empty()) return;
+  scratch.list += PrintableView(item, scratch.room);
+  scratch.list.push_back('\0');
+}
+
+void SetList(model::Device& d, const DEVPROPKEY& key, const std::vector<std::string>& items, Scratch& scratch) {
+  scratch.list.clear();
+  for (const std::string& item : items) AppendElement(item, scratch);
+  if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, key, scratch.list);
 }
 
 // The name shown: the friendly name, or the description with the interface and port names it carries.
@@ -60,62 +75,73 @@ Status StatusOf(const Node& n, bool hasDriver, bool failed) {
 
 // The driver stack from the top, ending in the bus driver below (the graph has made that the parent's
 // function driver where the node names none).
-std::vector<std::string> DriverStack(const Node& n) {
-  std::vector<std::string> stack;
-  for (const std::string& drv : n.drivers) stack.push_back("\\Driver\\" + drv);
+void SetDriverStack(model::Device& d, const Node& n, Scratch& scratch) {
+  scratch.list.clear();
+  auto add = [&scratch](const std::string& driver) {
+    scratch.element.assign(kPrefix);
+    scratch.element += driver;
+    AppendElement(scratch.element, scratch);
+  };
+  for (const std::string& drv : n.drivers) add(drv);
   const std::string& below = n.busDriver;
-  if (!stack.empty() && !below.empty() && stack.back() != "\\Driver\\" + below) stack.push_back("\\Driver\\" + below);
-  return stack;
+  if (!n.drivers.empty() && !below.empty() && n.drivers.back() != below) add(below);
+  if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, DEVPKEY_Device_Stack, scratch.list);
 }
 
-void EmitNode(const Node& n, model::Device& d, std::map<std::string, unsigned>& driverIndex) {
+void EmitNode(Node&& n, model::Device& d, Scratch& scratch) {
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
   const std::string friendly = FriendlyName(n);
-  SetString(d, DEVPKEY_NAME, friendly.empty() ? n.desc : friendly);
-  SetString(d, DEVPKEY_Device_DeviceDesc, n.desc);
-  SetList(d, DEVPKEY_Device_HardwareIds, n.hardwareIds);
-  SetList(d, DEVPKEY_Device_CompatibleIds, n.compatibleIds);
-  if (!n.drivers.empty()) SetString(d, DEVPKEY_Device_Service, n.drivers.front());
-  SetString(d, DEVPKEY_Device_Class, n.cls->name);
+  SetString(d, DEVPKEY_NAME, friendly.empty() ? n.desc : friendly, scratch);
+  SetString(d, DEVPKEY_Device_DeviceDesc, n.desc, scratch);
+  SetList(d, DEVPKEY_Device_HardwareIds, n.hardwareIds, scratch);
+  SetList(d, DEVPKEY_Device_CompatibleIds, n.compatibleIds, scratch);
+  if (!n.drivers.empty()) SetString(d, DEVPKEY_Device_Service, n.drivers.front(), scratch);
+  SetString(d, DEVPKEY_Device_Class, n.cls->name, scratch);
   model::SetGuidProperty(d, DEVPKEY_Device_ClassGuid, n.cls->guid);
   if (!n.drivers.empty()) {
-    const unsigned index = driverIndex[n.cls->name]++;
-    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + InstanceNumber(index));
+    const unsigned index = scratch.driverIndex[n.cls->name]++;
+    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + InstanceNumber(index), scratch);
   }
-  SetString(d, DEVPKEY_Device_Manufacturer, n.manufacturer);
-  SetString(d, DEVPKEY_Device_FriendlyName, friendly);
-  SetString(d, DEVPKEY_Device_LocationInfo, n.locationInfo);
+  SetString(d, DEVPKEY_Device_Manufacturer, n.manufacturer, scratch);
+  SetString(d, DEVPKEY_Device_FriendlyName, friendly, scratch);
+  SetString(d, DEVPKEY_Device_LocationInfo, n.locationInfo, scratch);
   if (n.busType) model::SetGuidProperty(d, DEVPKEY_Device_BusTypeGuid, *n.busType);
   if (n.legacyBus) model::SetUint32Property(d, DEVPKEY_Device_LegacyBusType, *n.legacyBus);
   if (n.busNumber) model::SetUint32Property(d, DEVPKEY_Device_BusNumber, *n.busNumber);
-  SetString(d, DEVPKEY_Device_EnumeratorName, n.id.substr(0, n.id.find('\\')));
+  SetString(d, DEVPKEY_Device_EnumeratorName, std::string_view(n.id).substr(0, n.id.find('\\')), scratch);
   if (n.address) model::SetUint32Property(d, DEVPKEY_Device_Address, *n.address);
   model::SetUint32Property(d, DEVPKEY_Device_RemovalPolicy,
                            n.removable ? kRemovalExpectSurpriseRemoval : kRemovalExpectNoRemoval);
   model::SetUint32Property(d, DEVPKEY_Device_InstallState, failed ? 1u : 0u);
-  SetList(d, DEVPKEY_Device_LocationPaths, n.locationPaths);
-  SetString(d, DEVPKEY_Device_InstanceId, n.id);
+  SetList(d, DEVPKEY_Device_LocationPaths, n.locationPaths, scratch);
+  SetString(d, DEVPKEY_Device_InstanceId, n.id, scratch);
   const Status status = StatusOf(n, hasDriver, failed);
   model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
   model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
   model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, n.container.value_or(kLocalMachineContainer));
-  SetString(d, DEVPKEY_Device_Model, n.model);
+  SetString(d, DEVPKEY_Device_Model, n.model, scratch);
   if (n.numa) model::SetUint32Property(d, DEVPKEY_Device_Numa_Node, *n.numa);
-  SetString(d, DEVPKEY_Device_BusReportedDeviceDesc, n.busDesc);
+  SetString(d, DEVPKEY_Device_BusReportedDeviceDesc, n.busDesc, scratch);
   model::SetBoolProperty(d, DEVPKEY_Device_IsPresent, true);
   model::SetBoolProperty(d, DEVPKEY_Device_HasProblem, status.problem.has_value());
-  SetString(d, DEVPKEY_Device_BiosDeviceName, n.bios);
-  SetList(d, DEVPKEY_Device_Stack, DriverStack(n));
-  SetString(d, DEVPKEY_Device_FirmwareVersion, n.firmware);
-  SetString(d, DEVPKEY_Device_DriverVersion, n.driverVersion);
-  for (const NodeInterface& itf : n.interfaces) {
+  SetString(d, DEVPKEY_Device_BiosDeviceName, n.bios, scratch);
+  SetDriverStack(d, n, scratch);
+  SetString(d, DEVPKEY_Device_FirmwareVersion, n.firmware, scratch);
+  SetString(d, DEVPKEY_Device_DriverVersion, n.driverVersion, scratch);
+  for (NodeInterface& itf : n.interfaces) {
     model::Interface mi;
     mi.interfaceClass = itf.guid;
-    mi.devicePath = Printable(itf.path, kMaxPathBytes);  // a path made from sysfs names, which may hold anything
+    // A path made from sysfs names, which may hold anything; one shown as it is moves over whole.
+    const std::string_view shown = PrintableView(itf.path, scratch.room, kMaxPathBytes);
+    if (shown.size() == itf.path.size() && shown.data() == itf.path.data()) {
+      mi.devicePath = std::move(itf.path);
+    } else {
+      mi.devicePath = shown;
+    }
     mi.deviceInstanceId = n.id;
     mi.flags = SPINT_ACTIVE;
-    model::AddInterface(mi);
+    model::AddInterface(std::move(mi));
   }
 }
 
@@ -133,9 +159,9 @@ void EmitIntoModel(DeviceGraph& graph) {
   for (NodeId id = 0; id < graph.size(); ++id) {
     if (const std::optional<NodeId> parent = graph.parent(id)) model::LinkChild(*devices[*parent], *devices[id]);
   }
-  std::map<std::string, unsigned> driverIndex;
+  Scratch scratch;
   for (NodeId id = 0; id < graph.size(); ++id) {
-    EmitNode(graph.Take(id), *devices[id], driverIndex);
+    EmitNode(graph.Take(id), *devices[id], scratch);
     model::TrimProperties(*devices[id]);
   }
 }

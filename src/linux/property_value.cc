@@ -66,23 +66,35 @@ BYTE* Allocate(Form form, std::uint32_t low, std::size_t payload) {
   return at;
 }
 
-// A value with these header fields and payload: an equal one stored recently, else a new one.
-const BYTE* Store(Form form, std::uint32_t low, const BYTE* payload, std::size_t size) {
+bool AllZero(const BYTE* bytes, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+// A value with these header fields and payload (`size` bytes, then `zeros` zero bytes): an equal one stored
+// recently, else a new one.
+const BYTE* Store(Form form, std::uint32_t low, const BYTE* payload, std::size_t size, std::size_t zeros = 0) {
   const std::uint32_t header = static_cast<std::uint32_t>(form) << kFormShift | (low & kSizeMask);
   const BYTE** slot = nullptr;
-  if (size <= kSharedPayloadMax) {
+  const std::size_t total = size + zeros;
+  if (total <= kSharedPayloadMax) {
     std::uint64_t hash = 14695981039346656037ull ^ header;  // FNV-1a over the header and the payload
     for (std::size_t i = 0; i < size; ++i) hash = (hash ^ payload[i]) * 1099511628211ull;
+    for (std::size_t i = 0; i < zeros; ++i) hash *= 1099511628211ull;
     std::vector<const BYTE*>& recent = TheStore().recent;
     if (recent.empty()) recent.assign(kRecentSlots, nullptr);
     slot = &recent[(hash ^ (hash >> 29)) % kRecentSlots];
     if (*slot != nullptr && std::memcmp(*slot, &header, kHeaderSize) == 0 &&
-        (size == 0 || std::memcmp(*slot + kHeaderSize, payload, size) == 0)) {
+        (size == 0 || std::memcmp(*slot + kHeaderSize, payload, size) == 0) &&
+        AllZero(*slot + kHeaderSize + size, zeros)) {
       return *slot;
     }
   }
-  BYTE* at = Allocate(form, low, size);
+  BYTE* at = Allocate(form, low, total);
   if (size != 0) std::memcpy(at + kHeaderSize, payload, size);
+  if (zeros != 0) std::memset(at + kHeaderSize + size, 0, zeros);
   if (slot != nullptr) *slot = at;
   return at;
 }
@@ -162,13 +174,23 @@ void PropertyValue::SetUnits(std::u16string_view units) {
   const std::size_t count = units.size();
   bool narrow = true;
   for (std::size_t i = 0; i < count && narrow; ++i) narrow = units[i] < 0x100;
-  std::vector<BYTE> bytes;
-  bytes.reserve(narrow ? count : count * 2);
-  for (std::size_t i = 0; i < count; ++i) {
-    bytes.push_back(static_cast<BYTE>(units[i] & 0xFF));
-    if (!narrow) bytes.push_back(static_cast<BYTE>(units[i] >> 8));
+  // The bytes are copied into the store, so one buffer serves every call.
+  static std::vector<BYTE> bytes;
+  bytes.resize(narrow ? count : count * 2);
+  if (narrow) {
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<BYTE>(units[i]);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      bytes[2 * i] = static_cast<BYTE>(units[i] & 0xFF);
+      bytes[2 * i + 1] = static_cast<BYTE>(units[i] >> 8);
+    }
   }
   header_ = Store(narrow ? kNarrow : kRaw, static_cast<std::uint32_t>(count * 2), bytes.data(), bytes.size());
+}
+
+void PropertyValue::SetNarrowUnits(std::string_view units, std::size_t zeros) {
+  header_ = Store(kNarrow, static_cast<std::uint32_t>((units.size() + zeros) * 2),
+                  reinterpret_cast<const BYTE*>(units.data()), units.size(), zeros);
 }
 
 void PropertyValue::SetRelation(Relation relation, std::size_t deviceIndex) {

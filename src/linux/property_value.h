@@ -38,6 +38,9 @@ class PropertyValue {
   /// These UTF-16 code units (terminators included), handed out little-endian; kept one byte a unit when
   /// every unit is below 256.
   void SetUnits(std::u16string_view units);
+  /// Code units below 256 given one byte each (Latin-1, so ASCII as it is), then `zeros` NUL units: the same
+  /// value SetUnits keeps for them, without a UTF-16 copy made first.
+  void SetNarrowUnits(std::string_view units, std::size_t zeros = 0);
   /// The list `relation` of the device at `deviceIndex` of the model, as UTF-16 ids.
   void SetRelation(Relation relation, std::size_t deviceIndex);
 

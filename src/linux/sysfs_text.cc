@@ -63,11 +63,26 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 
 }  // namespace
 
+namespace {
+
+bool IsPlain(std::string_view s) {
+  for (const char c : s) {
+    if (c < 0x20 || c >= 0x7F) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view PrintableView(std::string_view s, std::string& room, std::size_t limit) {
+  if (IsPlain(s)) return s.substr(0, limit);
+  room = Printable(s, limit);
+  return room;
+}
+
 std::string Printable(std::string_view s, std::size_t limit) {
   // Nearly every name is printable ASCII already, which stays as it is (cut at the limit).
-  std::size_t plain = 0;
-  while (plain < s.size() && s[plain] >= 0x20 && s[plain] < 0x7F) ++plain;
-  if (plain == s.size()) return std::string(s.substr(0, limit));
+  if (IsPlain(s)) return std::string(s.substr(0, limit));
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
     const model::Utf8Sequence seq = model::ReadUtf8Sequence(s, i);

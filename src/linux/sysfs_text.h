@@ -32,6 +32,8 @@ std::string Join(const std::string& dir, const std::string& name);
 /// character (C0, DEL and the C1 controls U+0080 to U+009F: a name may hold anything, a newline would forge
 /// a line of the report) as "?". Bytes that are no UTF-8 stay as they are.
 std::string Printable(std::string_view s, std::size_t limit = kMaxTextBytes);
+/// The same text without a copy when it is shown as it is (plain ASCII); otherwise made in `room`.
+std::string_view PrintableView(std::string_view s, std::string& room, std::size_t limit = kMaxTextBytes);
 
 /// One part of an id: blanks as "_", nothing but printable ASCII without "\\", "/" or ",", capped at
 /// `limit` bytes. Instance ids are upper case (IdPart); hardware ids keep their source's case (HwPart).
