@@ -216,28 +216,16 @@ void SetStringListProperty(Device& device, const DEVPROPKEY& key, const std::vec
   p.value.SetUnits(units);
 }
 
-namespace {
-
-void SetUtf8Units(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, std::string_view text, std::size_t nuls) {
-  Property& p = PropertyFor(device, key);
-  p.type = type;
-  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    p.value.SetNarrowUnits(text, nuls);
-    return;
-  }
-  std::u16string units = Utf8ToUtf16(text);
-  units.append(nuls, u'\0');
-  p.value.SetUnits(units);
-}
-
-}  // namespace
-
 void SetUtf8StringProperty(Device& device, const DEVPROPKEY& key, std::string_view text) {
-  SetUtf8Units(device, key, DEVPROP_TYPE_STRING, text, 1);
+  Property& p = PropertyFor(device, key);
+  p.type = DEVPROP_TYPE_STRING;
+  p.value.SetUtf8(text, 1);
 }
 
 void SetUtf8StringListProperty(Device& device, const DEVPROPKEY& key, std::string_view elements) {
-  SetUtf8Units(device, key, DEVPROP_TYPE_STRING_LIST, elements, 1);
+  Property& p = PropertyFor(device, key);
+  p.type = DEVPROP_TYPE_STRING_LIST;
+  p.value.SetUtf8(elements, 1);
 }
 
 void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value) {

@@ -1,10 +1,12 @@
 #include "property_value.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "ansi_code_page.h"
 #include "device_model.h"
 
 namespace devlist::model {
@@ -191,6 +193,16 @@ void PropertyValue::SetUnits(std::u16string_view units) {
 void PropertyValue::SetNarrowUnits(std::string_view units, std::size_t zeros) {
   header_ = Store(kNarrow, static_cast<std::uint32_t>((units.size() + zeros) * 2),
                   reinterpret_cast<const BYTE*>(units.data()), units.size(), zeros);
+}
+
+void PropertyValue::SetUtf8(std::string_view text, std::size_t nuls) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    SetNarrowUnits(text, nuls);
+    return;
+  }
+  std::u16string units = Utf8ToUtf16(text);
+  units.append(nuls, u'\0');
+  SetUnits(units);
 }
 
 void PropertyValue::SetRelation(Relation relation, std::size_t deviceIndex) {

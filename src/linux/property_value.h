@@ -41,6 +41,8 @@ class PropertyValue {
   /// Code units below 256 given one byte each (Latin-1, so ASCII as it is), then `zeros` NUL units: the same
   /// value SetUnits keeps for them, without a UTF-16 copy made first.
   void SetNarrowUnits(std::string_view units, std::size_t zeros = 0);
+  /// UTF-8 text (our ANSI code page), then `nuls` NUL units, converted once; ASCII is kept as it is.
+  void SetUtf8(std::string_view text, std::size_t nuls);
   /// The list `relation` of the device at `deviceIndex` of the model, as UTF-16 ids.
   void SetRelation(Relation relation, std::size_t deviceIndex);
 
