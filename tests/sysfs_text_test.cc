@@ -29,6 +29,16 @@ TEST(SysfsText, PrintableCutsBetweenCharactersAndMarksControls) {
   }
 }
 
+TEST(SysfsText, HexIsUpperCaseAndZeroPaddedToItsWidth) {
+  const struct {
+    unsigned long long v;
+    int width;
+    const char* out;
+  } cases[] = {{0, 0, "0"}, {0, 4, "0000"}, {0xabc, 2, "ABC"}, {0x1af4, 4, "1AF4"},
+               {~0ull, 16, "FFFFFFFFFFFFFFFF"}, {1, 20, "00000000000000000001"}};
+  for (const auto& c : cases) EXPECT_EQ(c.out, Hex(c.v, c.width)) << c.v;
+}
+
 TEST(SysfsText, InstanceIdsHaveThreeCleanBoundedParts) {
   const struct {
     std::string enumerator, device, instance, out;
