@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "ansi_code_page.h"
 #include "device_id_index.h"
+#include "device_links.h"
 #include "device_property_keys.h"
 
 namespace devlist::model {
@@ -20,10 +20,7 @@ struct State {
   std::deque<Interface> interfaces;
   std::vector<std::uint32_t> interfaceOwners;  // index in devices of each interface's device
   DeviceIdIndex deviceIndex;  // every instance id to its index in devices
-  // The links between devices, by index in devices; sized on the first link. Relation values are made
-  // from them when read, so a device's siblings cost nothing per device.
-  std::vector<std::uint32_t> parents;  // kNoParent when a device has none
-  std::vector<std::vector<std::uint32_t>> children;
+  DeviceLinks links;
   // Side tables of test hooks and deferred fills: empty, and so free, unless something is set.
   std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
@@ -31,8 +28,6 @@ struct State {
   std::function<void()> loader;
   std::size_t openSets = 0;
 };
-
-constexpr std::uint32_t kNoParent = UINT32_MAX;
 
 State& TheState() {
   static State state;
@@ -83,46 +78,6 @@ void TrimPropertyLists() {
   for (Device& device : TheState().devices) TrimProperties(device);
 }
 
-// Calls `visit` with the instance id of each device the relation of the device at `index` names, in order.
-template <typename F>
-void ForEachRelated(Relation relation, std::size_t index, F visit) {
-  const State& s = TheState();
-  if (index >= s.parents.size()) return;
-  if (relation == Relation::children) {
-    for (const std::uint32_t c : s.children[index]) visit(s.devices[c].instanceId);
-    return;
-  }
-  const std::uint32_t parent = s.parents[index];
-  if (parent == kNoParent) return;
-  if (relation == Relation::parent) {
-    visit(s.devices[parent].instanceId);
-    return;
-  }
-  for (const std::uint32_t c : s.children[parent]) {
-    if (c != index) visit(s.devices[c].instanceId);
-  }
-}
-
-// Eight bytes at a time: an id is ASCII when no byte of it has its top bit set.
-bool IsAscii(const std::string& id) {
-  const char* bytes = id.data();
-  const std::size_t n = id.size();
-  std::uint64_t seen = 0;
-  std::size_t i = 0;
-  for (; i + sizeof seen <= n; i += sizeof seen) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes + i, sizeof word);
-    seen |= word;
-  }
-  for (; i < n; ++i) seen |= static_cast<unsigned char>(bytes[i]);
-  return (seen & 0x8080808080808080u) == 0;
-}
-
-// The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
-std::u16string WideId(const std::string& id) { return Utf8ToUtf16(id); }
-
-std::size_t UnitsOf(const std::string& id) { return IsAscii(id) ? id.size() : WideId(id).size(); }
-
 }  // namespace
 
 ReadHook& ReadHook::operator=(Function hook) {
@@ -157,8 +112,7 @@ void Clear() {
   s.deviceIndex.Clear();
   s.readHooks.clear();
   s.deferredFills.clear();
-  s.parents.clear();
-  s.children.clear();
+  s.links.Clear();
   ClearValueStore();
   s.failingClasses.clear();
   s.loader = nullptr;
@@ -266,15 +220,8 @@ void LinkChild(Device& parent, Device& child) {
   State& s = TheState();
   const std::optional<std::size_t> p = PlaceOf(parent);
   const std::optional<std::size_t> c = PlaceOf(child);
-  if (!p || !c || *p == *c) return;
-  if (s.parents.size() < s.devices.size()) {
-    s.parents.resize(s.devices.size(), kNoParent);
-    s.children.resize(s.devices.size());
-  }
-  if (s.parents[*c] != kNoParent) return;
-  s.parents[*c] = static_cast<std::uint32_t>(*p);
-  std::vector<std::uint32_t>& kids = s.children[*p];
-  kids.push_back(static_cast<std::uint32_t>(*c));
+  if (!p || !c || *p == *c || !s.links.Link(*p, *c, s.devices.size())) return;
+  const std::vector<std::uint32_t>& kids = s.links.ChildrenOf(*p);
   Property& up = PropertyFor(child, DEVPKEY_Device_Parent);
   up.type = DEVPROP_TYPE_STRING;
   up.value.SetRelation(Relation::parent, *c);
@@ -294,75 +241,15 @@ void LinkChild(Device& parent, Device& child) {
 }
 
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex) {
-  std::size_t units = relation == Relation::parent ? 0 : 1;  // a list ends with one more NUL
-  ForEachRelated(relation, deviceIndex, [&units](const std::string& id) { units += UnitsOf(id) + 1; });
-  return units * 2;
+  return TheState().links.Size(TheState().devices, relation, deviceIndex);
 }
-
-namespace {
-
-// Writes the relation's ids as UTF-16, each then its NUL, a list then its closing NUL; returns the bytes
-// written. With `room` the caller knows there is space for two bytes per byte of the ids (never fewer than
-// their units need), so each id is widened while it is checked for ASCII and only redone when it is not.
-std::size_t WriteRelation(Relation relation, std::size_t deviceIndex, BYTE* out, bool room) {
-  BYTE* const begin = out;
-  auto put = [&out](char16_t unit) {
-    *out++ = static_cast<BYTE>(unit & 0xFF);
-    *out++ = static_cast<BYTE>(unit >> 8);
-  };
-  ForEachRelated(relation, deviceIndex, [&put, &out, room](const std::string& id) {
-    BYTE* const start = out;
-    bool ascii = room || IsAscii(id);
-    if (ascii) {
-      unsigned char seen = 0;
-      for (const char c : id) {
-        seen |= static_cast<unsigned char>(c);
-        *out++ = static_cast<BYTE>(c);
-        *out++ = 0;
-      }
-      ascii = seen < 0x80;
-    }
-    if (!ascii) {
-      out = start;
-      for (const char16_t unit : WideId(id)) put(unit);
-    }
-    put(u'\0');
-  });
-  if (relation != Relation::parent) put(u'\0');
-  return static_cast<std::size_t>(out - begin);
-}
-
-}  // namespace
 
 std::size_t CopyRelation(Relation relation, std::size_t deviceIndex, BYTE* out, std::size_t capacity) {
-  // No id has more UTF-16 units than bytes, so when the bytes fit twice over the list is measured as it is
-  // written; otherwise it is measured first, and written only when it fits.
-  std::size_t bound = relation == Relation::parent ? 0 : 1;
-  ForEachRelated(relation, deviceIndex, [&bound](const std::string& id) { bound += id.size() + 1; });
-  if (bound * 2 <= capacity) return WriteRelation(relation, deviceIndex, out, true);
-  const std::size_t size = RelationSize(relation, deviceIndex);
-  if (size <= capacity) WriteRelation(relation, deviceIndex, out, false);
-  return size;
+  return TheState().links.Copy(TheState().devices, relation, deviceIndex, out, capacity);
 }
 
 BYTE RelationByteAt(Relation relation, std::size_t deviceIndex, std::size_t i) {
-  // Found by walking the ids, so a test that reads a list byte by byte needs no copy of it.
-  std::size_t start = 0;
-  BYTE byte = 0;
-  bool found = false;
-  ForEachRelated(relation, deviceIndex, [&](const std::string& id) {
-    if (found) return;
-    const std::size_t units = UnitsOf(id);
-    if (i < start + (units + 1) * 2) {
-      const std::size_t unit = (i - start) / 2;
-      char16_t value = 0;
-      if (unit < units) value = IsAscii(id) ? static_cast<char16_t>(id[unit]) : WideId(id)[unit];
-      byte = static_cast<BYTE>((i - start) % 2 == 0 ? value & 0xFF : value >> 8);
-      found = true;
-    }
-    start += (units + 1) * 2;
-  });
-  return byte;  // past the ids: the list's closing NUL
+  return TheState().links.ByteAt(TheState().devices, relation, deviceIndex, i);
 }
 
 bool AddInterface(Interface interface) {
