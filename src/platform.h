@@ -147,6 +147,7 @@ inline constexpr HRESULT CO_E_IIDSTRING = static_cast<HRESULT>(0x800401F4u);
 inline const HDEVINFO INVALID_HANDLE_VALUE = reinterpret_cast<HDEVINFO>(static_cast<std::intptr_t>(-1));
 
 inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_INVALID_DATA = 13;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;

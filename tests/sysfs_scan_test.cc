@@ -1,5 +1,6 @@
 #include "sysfs_scan.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -309,6 +310,35 @@ TEST_F(SysfsScanTest, TheLoaderScansOnceOnTheFirstOpenedSet) {
   set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
   SetupDiDestroyDeviceInfoList(set);
   EXPECT_EQ(count, model::Devices().size());
+}
+
+// Under a descriptor limit that leaves room for the tree's root and nothing else, every folder reads as
+// missing: the listing must fail, not come out empty or short as if the machine had no such devices.
+TEST_F(SysfsScanTest, RunningOutOfDescriptorsFailsTheListing) {
+  const GUID net = GuidFrom("{4d36e972-e325-11ce-bfc1-08002be10318}");
+  rlimit before{};
+  ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &before));
+  const auto open = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                      std::filesystem::directory_iterator{}));
+  for (const rlim_t room : {rlim_t{0}, rlim_t{1}, rlim_t{2}}) {
+    model::Clear();
+    InstallSysfsLoader(testing::FixtureTreeDir("vm") + "/sys", FixtureOptions("vm"));
+    rlimit low = before;
+    low.rlim_cur = open + room;  // the listing of /proc/self/fd counted its own descriptor
+    ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &low));
+    const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
+    const DWORD error = GetLastError();
+    ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &before));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, set) << room;
+    EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, error) << room;
+    EXPECT_TRUE(model::Devices().empty()) << room;
+    if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
+  }
+  model::Clear();
+  InstallSysfsLoader(testing::FixtureTreeDir("vm") + "/sys", FixtureOptions("vm"));
+  const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
+  ASSERT_NE(INVALID_HANDLE_VALUE, set);
+  SetupDiDestroyDeviceInfoList(set);
 }
 
 TEST_F(SysfsScanTest, AMissingRootListsNothing) {

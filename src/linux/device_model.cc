@@ -25,6 +25,7 @@ struct State {
   std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
   std::vector<GUID> failingClasses;
+  DWORD loadingError = ERROR_SUCCESS;
   std::function<void()> loader;
   std::size_t openSets = 0;
 };
@@ -115,6 +116,7 @@ void Clear() {
   s.links.Clear();
   ClearValueStore();
   s.failingClasses.clear();
+  s.loadingError = ERROR_SUCCESS;
   s.loader = nullptr;
   ++detail::generation;
 }
@@ -262,6 +264,10 @@ bool AddInterface(Interface interface) {
 }
 
 void FailClass(const GUID& classGuid) { TheState().failingClasses.push_back(classGuid); }
+
+void FailLoading(DWORD error) { TheState().loadingError = error; }
+
+DWORD LoadingError() { return TheState().loadingError; }
 
 void SetLoader(std::function<void()> loader) { TheState().loader = std::move(loader); }
 

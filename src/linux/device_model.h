@@ -106,6 +106,11 @@ bool AddInterface(Interface interface);
 
 /// Makes SetupDiGetClassDevsA fail for this class GUID (test hook).
 void FailClass(const GUID& classGuid);
+/// Makes every SetupDiGetClassDevsA from now on fail with this error: a loader that could not read the whole
+/// machine says so, rather than hand out a model that silently lacks devices. Clear undoes it.
+void FailLoading(DWORD error);
+/// The error FailLoading set, or ERROR_SUCCESS.
+DWORD LoadingError();
 
 /// A function that fills the model; it runs once, on the first SetupDiGetClassDevsA after it was set.
 void SetLoader(std::function<void()> loader);

@@ -86,6 +86,10 @@ const devlist::model::Device* DeviceAt(std::size_t handle) {
 HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent, DWORD flags) {
   (void)parent;
   devlist::model::RunLoaderOnce();
+  if (const DWORD failed = devlist::model::LoadingError(); failed != ERROR_SUCCESS) {
+    lastError = failed;
+    return INVALID_HANDLE_VALUE;
+  }
   if (classGuid == nullptr && (flags & DIGCF_ALLCLASSES) == 0) {
     lastError = ERROR_INVALID_PARAMETER;
     return INVALID_HANDLE_VALUE;

@@ -22,10 +22,10 @@ struct CpuInfo {
   std::string vendor, family, model, name;
 };
 
-std::map<unsigned long long, CpuInfo> ReadCpuInfo(const std::string& cpuinfoPath) {
+std::map<unsigned long long, CpuInfo> ReadCpuInfo(const SysfsReader& tree, const std::string& cpuinfoPath) {
   std::map<unsigned long long, CpuInfo> table;
   if (cpuinfoPath.empty()) return table;
-  const auto data = ReadCappedFile(cpuinfoPath, kMaxCpuinfoBytes);
+  const auto data = tree.ReadOutside(cpuinfoPath, kMaxCpuinfoBytes);
   if (!data) return table;
   std::optional<unsigned long long> current;
   std::size_t pos = 0;
@@ -100,7 +100,7 @@ std::string ProcessorIds(const CpuInfo& info, Node& n) {
 
 void ScanCpus(ScanContext& context) {
   const SysfsReader& tree = context.tree;
-  const std::map<unsigned long long, CpuInfo> cpuInfo = ReadCpuInfo(context.cpuinfoPath);
+  const std::map<unsigned long long, CpuInfo> cpuInfo = ReadCpuInfo(context.tree, context.cpuinfoPath);
   std::vector<std::pair<unsigned long long, std::string>> cpus;
   for (const std::string& name : tree.List("devices/system/cpu")) {
     if (!StartsWith(name, "cpu")) continue;

@@ -40,6 +40,7 @@ SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resoluti
   if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
   rootPath_ = buf;
   root_ = UniqueFd(open(rootPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!root_.valid()) NoteFailedOpen();
   if (!root_.valid() || resolution_ != Resolution::confinedOpen) return;
   // A kernel before 5.6 has no openat2 (ENOSYS), and one that does not know a flag refuses it (E2BIG or
   // EINVAL): then paths are resolved the older way, still checked to stay inside the root.
@@ -69,7 +70,17 @@ std::optional<std::string> SysfsReader::Inside(const std::string& abs) const {
   return std::nullopt;
 }
 
+void SysfsReader::NoteFailedOpen() const {
+  if (errno == EMFILE || errno == ENFILE) outOfDescriptors_ = true;
+}
+
 UniqueFd SysfsReader::Open(const std::string& rel, int flags, bool noSymlinks) const {
+  UniqueFd fd = OpenOnce(rel, flags, noSymlinks);
+  if (!fd.valid()) NoteFailedOpen();  // errno stays as the open left it, for the callers that ask
+  return fd;
+}
+
+UniqueFd SysfsReader::OpenOnce(const std::string& rel, int flags, bool noSymlinks) const {
   if (!root_.valid()) return UniqueFd();
   if (resolution_ == Resolution::confinedOpen) {
     std::string_view rest;
@@ -153,6 +164,13 @@ unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std
 
 std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const { return Read(rel, false); }
 
+std::optional<std::string> SysfsReader::ReadOutside(const std::string& path, std::size_t cap) const {
+  errno = 0;  // only a failed call sets it
+  auto data = ReadCappedFile(path, cap);
+  if (!data) NoteFailedOpen();
+  return data;
+}
+
 std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstLineOnly) const {
   RunHook(rel);
   std::string dir, name;
@@ -170,6 +188,7 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
       if (type != DT_REG) return std::nullopt;
       const UniqueFd f(openat(handle->fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
       if (!f.valid()) {
+        NoteFailedOpen();
         // What the listing shows and is gone now tells that the directory changed: it is asked anew.
         if (listed && errno == ENOENT) {
           handle->listed = false;

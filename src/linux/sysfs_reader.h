@@ -36,6 +36,9 @@ class SysfsReader {
 
   /// False when the root cannot be opened (then every read finds nothing).
   bool Usable() const { return root_.valid(); }
+  /// Whether an open failed for want of a file descriptor (the process's or the system's limit): then what
+  /// the reader answered may lack files that are there, and the scan is not to be trusted.
+  bool RanOutOfDescriptors() const { return outOfDescriptors_; }
   Resolution resolution() const { return resolution_; }
 
   /// `rel` with every symlink followed; none when it is missing, loops, or leads out of the root.
@@ -44,6 +47,10 @@ class SysfsReader {
   /// The bytes of a regular file, at most kMaxFileBytes; none for anything else (a directory, a device
   /// node, a pipe, a file outside the root).
   std::optional<std::string> ReadFile(const std::string& rel) const;
+
+  /// A file outside the tree (/proc/cpuinfo), by its absolute path, as ReadCappedFile reads it; an open that
+  /// fails for want of a descriptor is noted as one inside the tree is.
+  std::optional<std::string> ReadOutside(const std::string& path, std::size_t cap) const;
 
   /// The first line of an attribute, trimmed and capped at kMaxTextBytes; empty when it cannot be read.
   std::string Attr(const std::string& dir, const std::string& name) const;
@@ -68,6 +75,9 @@ class SysfsReader {
 
  private:
   UniqueFd Open(const std::string& rel, int flags, bool noSymlinks = false) const;
+  UniqueFd OpenOnce(const std::string& rel, int flags, bool noSymlinks) const;
+  /// Notes, from errno, an open that failed for want of a descriptor.
+  void NoteFailedOpen() const;
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
   /// it is no directory that can be opened.
   DirectoryHandles::Handle* DirectoryHandle(const std::string& dir) const;
@@ -89,6 +99,7 @@ class SysfsReader {
   Resolution resolution_;
   // Not kept across reads when a hook runs, since a hook may replace what a kept handle still refers to.
   mutable DirectoryHandles dirs_;
+  mutable bool outOfDescriptors_ = false;
   // The uevent file read last, and the directory it is in.
   mutable std::string ueventDir_;
   mutable std::optional<std::string> uevent_;
