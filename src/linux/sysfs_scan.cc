@@ -52,7 +52,6 @@ constexpr ScanStep kScanSteps[] = {
 void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   // The graph lives only for this scan: once its nodes are in the model, nothing of it is kept.
   sysfs::DeviceGraph graph;
-  bool whole = true;
   {
     const sysfs::SysfsReader tree(root, options.beforeRead);
     if (tree.Usable()) {
@@ -61,13 +60,12 @@ void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
     // shown, or shown so, would be lost without a word. The listing fails instead.
-    whole = !tree.RanOutOfDescriptors();
-    if (!tree.Usable() && whole) return;  // no sysfs here: nothing to list
+    if (tree.RanOutOfDescriptors()) {
+      model::FailLoading(ERROR_TOO_MANY_OPEN_FILES);
+      return;
+    }
+    if (!tree.Usable()) return;  // no sysfs here: nothing to list
   }  // the reader's kept directories go before the model is filled
-  if (!whole) {
-    model::FailLoading(ERROR_TOO_MANY_OPEN_FILES);
-    return;
-  }
   sysfs::EmitIntoModel(graph);
 }
 
