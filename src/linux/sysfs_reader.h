@@ -89,6 +89,11 @@ class SysfsReader {
                                         const std::string& name) const;
   bool TypeOfNonLink(const std::string& rel, unsigned char& type) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
+  /// What the listing of `dir` says of `name` in it, when `dir` is kept under its own name, was opened
+  /// without following a link, and is listed (or worth listing now): its entry, or null when it is not there.
+  /// `listed` tells whether there was such a listing; `folder` is the handle found for `dir`, or null.
+  const ListedEntry* KeptListingEntry(const std::string& dir, const std::string& name, bool& listed,
+                                      DirectoryHandles::Handle*& folder) const;
   std::optional<std::string> Inside(const std::string& abs) const;
   std::string Abs(const std::string& rel) const;
   void RunHook(const std::string& rel) const;

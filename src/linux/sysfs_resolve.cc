@@ -16,6 +16,14 @@
 
 namespace devlist::sysfs {
 
+const ListedEntry* SysfsReader::KeptListingEntry(const std::string& dir, const std::string& name, bool& listed,
+                                                 DirectoryHandles::Handle*& folder) const {
+  folder = dirs_.Find(dir);
+  const auto* listing = folder != nullptr && folder->linkFree ? dirs_.ListingForLookup(*folder) : nullptr;
+  listed = listing != nullptr;
+  return listed ? DirectoryHandles::Entry(*listing, name) : nullptr;
+}
+
 // Component by component, as the kernel would, but readlinkat is asked only of what is a link: a component
 // is opened (O_PATH, not following) and its type read first. A path without links anywhere is settled by
 // one open of the whole.
@@ -41,10 +49,11 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
   // Inside a directory kept under its own name and listed, the last component needs no open: it is taken
   // as it is, or, when it is a link, read there and followed from that directory.
   std::string dir, name;
-  DirectoryHandles::Handle* handle = SplitLast(rel, dir, name) ? dirs_.Find(dir) : nullptr;
-  const auto* listing = handle != nullptr && handle->linkFree && Plain(dir) ? dirs_.ListingForLookup(*handle) : nullptr;
-  const ListedEntry* entry = listing != nullptr ? DirectoryHandles::Entry(*listing, name) : nullptr;
-  if (listing != nullptr && entry == nullptr) return std::nullopt;
+  DirectoryHandles::Handle* handle = nullptr;
+  bool listed = false;
+  const ListedEntry* entry =
+      SplitLast(rel, dir, name) && Plain(dir) ? KeptListingEntry(dir, name, listed, handle) : nullptr;
+  if (listed && entry == nullptr) return std::nullopt;
   if (entry != nullptr && entry->type != DT_UNKNOWN && entry->type != DT_LNK) return rel;
   std::optional<std::string> first;
   if (entry != nullptr && entry->type == DT_LNK) first = LinkTarget(handle->fd, name.c_str());
@@ -72,14 +81,13 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
         // The listing of its folder, kept and opened without following a link, tells the last part as well:
         // the devices of one hub or bridge resolved in a row are not opened until they are read.
         std::string above, leaf;
-        DirectoryHandles::Handle* parent =
-            kept == nullptr && SplitLast(path, above, leaf) ? dirs_.Find(above) : nullptr;
-        const auto* siblings = parent != nullptr && parent->linkFree ? dirs_.ListingForLookup(*parent) : nullptr;
-        if (siblings != nullptr) {
-          const ListedEntry* found = DirectoryHandles::Entry(*siblings, leaf);
-          if (found == nullptr) return std::nullopt;
-          if (found->type != DT_LNK && found->type != DT_UNKNOWN) return path;
-        }
+        DirectoryHandles::Handle* parent = nullptr;
+        bool inListing = false;
+        const ListedEntry* found = kept == nullptr && SplitLast(path, above, leaf)
+                                       ? KeptListingEntry(above, leaf, inListing, parent)
+                                       : nullptr;
+        if (inListing && found == nullptr) return std::nullopt;
+        if (found != nullptr && found->type != DT_LNK && found->type != DT_UNKNOWN) return path;
         UniqueFd dirFd = Open(path, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_NOFOLLOW, /*noSymlinks=*/true);
         if (dirFd.valid()) {
           if (kept == nullptr) dirs_.Keep(path, dirFd.Release(), /*linkFree=*/true);
