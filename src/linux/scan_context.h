@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "device_graph.h"
@@ -22,6 +23,9 @@ struct ScanContext {
   bool names = true;
   /// The module version of each driver asked so far, by the path its links lead to and its name.
   std::map<std::string, std::string> driverVersions{};
+  /// The number of each USB interface the USB scan took, by the interface's path: a HID device on one is
+  /// given it without the interface's folder being opened again.
+  std::unordered_map<std::string, unsigned long long> usbInterfaceNumbers{};
 
   /// The hardware database's answer for a modalias, for names: every name lookup of the scan comes through
   /// here, and nothing is asked for an empty modalias, nor for any when the listing shows no names.

@@ -1,6 +1,7 @@
 // HID devices (bus/hid/devices), classed by what their inputs can do, and the input devices (class/input)
 // that no HID device claims: attached to the device they belong to, or listed as a keyboard or mouse.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +36,12 @@ void ScanHid(ScanContext& context) {
     }
     Node n;
     n.path = path;
-    const auto mi = ParseNumber(tree.Attr(Dir(path), "bInterfaceNumber"), 16);
+    // On a USB interface, the number the USB scan read already (from the same descriptor field).
+    const std::string usbInterface = Dir(path);
+    const auto known = context.usbInterfaceNumbers.find(usbInterface);
+    const std::optional<unsigned long long> mi = known != context.usbInterfaceNumbers.end()
+                                                     ? std::optional(known->second)
+                                                     : ParseNumber(tree.Attr(usbInterface, "bInterfaceNumber"), 16);
     const std::string vp = "HID\\VID_" + Hex(vid, 4) + "&PID_" + Hex(pid, 4);
     const std::string miText = mi ? "&MI_" + Hex(*mi & 0xFF, 2) : std::string();
     n.id = vp + miText + "\\" + SuffixOf(8, Dir(path), Hex(inst & 0xFFFF, 4));

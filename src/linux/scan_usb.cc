@@ -129,7 +129,8 @@ std::optional<unsigned long long> InterfaceNumberOf(const SysfsReader& tree, con
   return ParseNumber(tree.Attr(ip, "bInterfaceNumber"), 16);
 }
 
-std::vector<UsbInterface> ReadUsbInterfaces(const SysfsReader& tree, const std::string& path, const std::string& name) {
+std::vector<UsbInterface> ReadUsbInterfaces(ScanContext& context, const std::string& path, const std::string& name) {
+  const SysfsReader& tree = context.tree;
   std::vector<UsbInterface> out;
   for (const std::string& entry : tree.List(path)) {
     if (!StartsWith(entry, name + ":")) continue;
@@ -138,6 +139,7 @@ std::vector<UsbInterface> ReadUsbInterfaces(const SysfsReader& tree, const std::
     const auto number = InterfaceNumberOf(tree, ip);
     const auto triple = UeventTriple(tree, ip, "INTERFACE", 10);
     const auto cls = triple ? std::optional((*triple)[0]) : ParseNumber(tree.Attr(ip, "bInterfaceClass"), 16);
+    if (number) context.usbInterfaceNumbers.emplace(ip, *number);
     if (!number || !cls) continue;
     UsbInterface i;
     i.path = ip;
@@ -240,7 +242,7 @@ void ScanUsb(ScanContext& context) {
     const std::string product = Printable(tree.Attr(path, "product"));
     const std::string maker = Printable(tree.Attr(path, "manufacturer"));
     const std::string serial = tree.Attr(path, "serial");
-    std::vector<UsbInterface> interfaces = ReadUsbInterfaces(tree, path, name);
+    std::vector<UsbInterface> interfaces = ReadUsbInterfaces(context, path, name);
     // The database's model name can make a vendor-specific function a fingerprint sensor: asked for that
     // whatever the listing, where the function's own strings do not tell already.
     const bool modelDecides = std::any_of(interfaces.begin(), interfaces.end(), [&product](const UsbInterface& i) {
