@@ -1,7 +1,9 @@
 // PCI functions (bus/pci/devices), named by their ids and classed by their class code.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 #include "scanners.h"
@@ -70,10 +72,13 @@ bool ParsePciSlot(const std::string& name, unsigned& bus, unsigned& dev, unsigne
 // "PCIROOT(0)#PCI(0100)#PCI(0000)" from the bridges on the way down.
 std::string PciLocationPath(const std::string& path) {
   std::string loc;
-  for (std::string rest = path; !rest.empty();) {
-    const std::size_t slash = rest.find('/');
-    const std::string part = rest.substr(0, slash);
-    rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+  for (std::size_t at = 0; at < path.size();) {
+    const std::size_t slash = std::min(path.find('/', at), path.size());
+    const std::string_view view(path.data() + at, slash - at);
+    at = slash + 1;
+    // Both forms have a colon; the folders between (usb1, block, host0) are passed over unparsed.
+    if (view.find(':') == std::string_view::npos) continue;
+    const std::string part(view);
     unsigned b = 0, d = 0, f = 0, dom = 0;
     if (ParsePciSlot(part, b, d, f)) {
       loc += "#PCI(" + Hex(d, 2) + Hex(f, 2) + ")";
