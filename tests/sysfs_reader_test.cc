@@ -10,6 +10,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace devlist::sysfs {
@@ -41,6 +42,9 @@ class ReaderTree : public ::testing::Test {
     fs::create_directories(Path("bus/pci/drivers/e1000e"));
     File("bus/pci/drivers/e1000e/version", "3.2.6-k\n");
     Link("bus/pci/devices/dev0", "../../../devices/dev0");
+    Link("devices/dev0/messy", ".//sub/./inner");
+    Link("devices/dev0/chain", "alias");
+    Link("devices/dev0/above", "../../../x");
     File("top", "at the root\n");
   }
   void TearDown() override {
@@ -85,6 +89,9 @@ const char* const kPaths[] = {
     "devices/dev0/driver",       "devices/dev0/missing",    "devices/dev0/vendor/below", "devices/nodev/vendor",
     "bus/pci/devices/dev0/vendor", "bus/pci/devices/dev0/driver", "bus/pci/devices/dev0/driver/version",
     "bus/pci/devices/dev0",      "top",                     "devices",                   "devices/dev0/sub/../vendor",
+    "devices/dev0/messy",        "devices/dev0/chain",      "devices/dev0/above",        "devices//dev0/./vendor",
+    "bus/pci/devices/dev0/../dev0/vendor",                  "devices/dev0/driver/../e1000e/version",
+    "bus/pci/devices/dev0/driver/../../dev0/sub/../label",
 };
 
 // Read by name inside kept directory handles, with a hook (no handle kept between reads), and the older way
@@ -145,6 +152,24 @@ TEST_F(ReaderTree, AnswersAreThoseOfTheTree) {
   EXPECT_EQ(5001u, reader.ReadFile("devices/dev0/long").value_or("").size());
   // A link out of the root is never read through.
   EXPECT_EQ(std::nullopt, reader.ReadFile("devices/dev0/outside"));
+}
+
+// Where a link leads by the letter of its target, without following it.
+TEST_F(ReaderTree, LinkPathsFollowTheTargetsText) {
+  const SysfsReader reader(root_);
+  const std::pair<const char*, std::optional<std::string>> rows[] = {
+      {"devices/dev0/driver", "bus/pci/drivers/e1000e"},
+      {"devices/dev0/alias", "devices/dev0/vendor"},
+      {"devices/dev0/messy", "devices/dev0/sub/inner"},
+      {"bus/pci/devices/dev0", "devices/dev0"},
+      {"devices/dev0/above", std::nullopt},               // above the root
+      {"devices/dev0/outside", std::nullopt},             // absolute
+      {"devices/dev0/vendor", std::nullopt},              // no link
+      {"bus/pci/devices/dev0/driver", std::nullopt},      // its folder is reached through a link
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& [rel, expected] : rows) EXPECT_EQ(expected, reader.LinkPath(rel)) << rel << " " << round;
+  }
 }
 
 // A kept handle must not outlive what it stands for in a way that reads a wrong tree: a directory removed

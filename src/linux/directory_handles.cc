@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
+#include <limits>
 #include <utility>
 
 namespace devlist::sysfs {
@@ -22,17 +22,33 @@ struct LinuxDirent64 {
   char name[1];
 };
 
-constexpr std::size_t kListingBuffer = 32 * 1024;
-
-bool ByName(const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; }
+// A handle given a new directory: what it held before is closed and forgotten, its room kept.
+void Refill(DirectoryHandles::Handle& handle, std::string_view dir, int fd, bool linkFree) {
+  if (handle.fd >= 0) close(handle.fd);
+  handle.dir.assign(dir);
+  handle.fd = fd;
+  handle.linkFree = linkFree;
+  DirectoryHandles::Forget(handle);
+}
 
 }  // namespace
 
-bool ListDirectory(int fd, std::vector<ListedEntry>& entries) {
-  entries.clear();
-  const std::unique_ptr<char[]> buffer(new char[kListingBuffer]);
+char* ListingBuffer::get() {
+  if (!bytes_) bytes_ = std::make_unique<char[]>(kSize);
+  return bytes_.get();
+}
+
+const ListedEntry* DirectoryListing::Find(std::string_view name) const {
+  const auto it = std::lower_bound(entries.begin(), entries.end(), name,
+                                   [this](const ListedEntry& e, std::string_view n) { return Name(e) < n; });
+  return it != entries.end() && Name(*it) == name ? &*it : nullptr;
+}
+
+bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer) {
+  listing.Clear();
+  char* const bytes = buffer.get();
   for (;;) {
-    const long n = syscall(SYS_getdents64, fd, buffer.get(), kListingBuffer);
+    const long n = syscall(SYS_getdents64, fd, bytes, ListingBuffer::kSize);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;
@@ -40,22 +56,29 @@ bool ListDirectory(int fd, std::vector<ListedEntry>& entries) {
       LinuxDirent64 record;
       const std::size_t head = offsetof(LinuxDirent64, name);
       if (static_cast<std::size_t>(n - at) < head) return false;
-      std::memcpy(&record, buffer.get() + at, head);
+      std::memcpy(&record, bytes + at, head);
       if (record.reclen <= head || record.reclen > n - at) return false;
-      const char* name = buffer.get() + at + head;
-      const std::size_t length = strnlen(name, record.reclen - head);
-      const std::string_view view(name, length);
-      if (view != "." && view != "..") entries.push_back({std::string(view), record.type});
+      const char* name = bytes + at + head;
+      const std::string_view view(name, strnlen(name, record.reclen - head));
+      if (view != "." && view != "..") {
+        if (listing.names.size() > std::numeric_limits<std::uint32_t>::max() - view.size()) return false;
+        listing.entries.push_back({static_cast<std::uint32_t>(listing.names.size()),
+                                   static_cast<std::uint32_t>(view.size()), record.type});
+        listing.names.append(view);
+      }
       at += record.reclen;
     }
   }
-  std::sort(entries.begin(), entries.end(), ByName);
+  std::sort(listing.entries.begin(), listing.entries.end(),
+            [&listing](const ListedEntry& a, const ListedEntry& b) { return listing.Name(a) < listing.Name(b); });
   return true;
 }
 
 DirectoryHandles::~DirectoryHandles() { Clear(); }
 
 DirectoryHandles::Handle* DirectoryHandles::Find(std::string_view dir) {
+  // The attributes of one device come in a row: its handle is most often the one found last.
+  if (!handles_.empty() && handles_.front().dir == dir) return &handles_.front();
   const auto found = byDir_.find(dir);
   if (found == byDir_.end()) return nullptr;
   handles_.splice(handles_.begin(), handles_, found->second);
@@ -73,26 +96,28 @@ DirectoryHandles::Handle* DirectoryHandles::NearestAbove(std::string_view path, 
   return nullptr;
 }
 
-DirectoryHandles::Handle* DirectoryHandles::Keep(const std::string& dir, int fd, bool linkFree) {
+DirectoryHandles::Handle* DirectoryHandles::Keep(std::string_view dir, int fd, bool linkFree) {
   if (fd < 0) return nullptr;
   if (capacity_ == 0) {
-    if (transient_.fd >= 0) close(transient_.fd);
-    transient_ = Handle{dir, fd, linkFree, 0, false, {}};
+    Refill(transient_, dir, fd, linkFree);
     return &transient_;
   }
+  // The handle that makes room is given the new directory, so its strings keep their room. One kept for
+  // this directory already (opened again the long way) goes first: its older descriptor is closed.
+  auto reused = handles_.end();
   if (const auto kept = byDir_.find(dir); kept != byDir_.end()) {
-    // Kept already (opened again the long way): the older descriptor goes.
-    const auto handle = kept->second;
+    reused = kept->second;
     byDir_.erase(kept);
-    close(handle->fd);
-    handles_.erase(handle);
+  } else if (handles_.size() >= capacity_) {
+    reused = std::prev(handles_.end());
+    byDir_.erase(reused->dir);
   }
-  if (handles_.size() >= capacity_) {
-    byDir_.erase(handles_.back().dir);
-    close(handles_.back().fd);
-    handles_.pop_back();
+  if (reused == handles_.end()) {
+    handles_.emplace_front();
+  } else {
+    handles_.splice(handles_.begin(), handles_, reused);
   }
-  handles_.push_front(Handle{dir, fd, linkFree, 0, false, {}});
+  Refill(handles_.front(), dir, fd, linkFree);
   byDir_.emplace(handles_.front().dir, handles_.begin());
   return &handles_.front();
 }
@@ -105,7 +130,13 @@ void DirectoryHandles::Clear() {
   transient_ = Handle{};
 }
 
-const std::vector<ListedEntry>* DirectoryHandles::ListingForLookup(Handle& handle, bool forRead) const {
+void DirectoryHandles::Forget(Handle& handle) {
+  handle.lookups = 0;
+  handle.listed = false;
+  handle.listing.Clear();
+}
+
+const DirectoryListing* DirectoryHandles::ListingForLookup(Handle& handle, bool forRead) {
   // One name in a directory is cheaper asked of the directory itself than listed; from the second on, the
   // listing pays for itself. A file to be read costs as much either way (two listing calls, or a look
   // before the open and one at the open file), so its directory is listed at once for the names to come.
@@ -113,18 +144,12 @@ const std::vector<ListedEntry>* DirectoryHandles::ListingForLookup(Handle& handl
   return Listing(handle);
 }
 
-const std::vector<ListedEntry>* DirectoryHandles::Listing(Handle& handle) {
+const DirectoryListing* DirectoryHandles::Listing(Handle& handle) {
   if (!handle.listed) {
-    if (!ListDirectory(handle.fd, handle.entries)) return nullptr;
+    if (!ListDirectory(handle.fd, handle.listing, buffer_)) return nullptr;
     handle.listed = true;
   }
-  return &handle.entries;
-}
-
-const ListedEntry* DirectoryHandles::Entry(const std::vector<ListedEntry>& entries, std::string_view name) {
-  const auto it = std::lower_bound(entries.begin(), entries.end(), name,
-                                   [](const ListedEntry& e, std::string_view n) { return e.name < n; });
-  return it != entries.end() && it->name == name ? &*it : nullptr;
+  return &handle.listing;
 }
 
 }  // namespace devlist::sysfs

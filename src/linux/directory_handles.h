@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,15 +16,43 @@
 
 namespace devlist::sysfs {
 
-/// One entry of a directory listing: its name and its type as the listing gives it (a DT_ value).
+/// One entry of a directory listing: where its name lies in the listing's text, and its type as the
+/// listing gives it (a DT_ value).
 struct ListedEntry {
-  std::string name;
+  std::uint32_t at;
+  std::uint32_t length;
   unsigned char type;
+};
+
+/// A directory's entries sorted by name, their names one after another in one text, so that a listing costs
+/// two allocations however many entries it has.
+struct DirectoryListing {
+  std::string names;
+  std::vector<ListedEntry> entries;
+
+  std::string_view Name(const ListedEntry& e) const { return std::string_view(names).substr(e.at, e.length); }
+  /// The entry `name`, or null.
+  const ListedEntry* Find(std::string_view name) const;
+  /// Empties it, keeping its room for the next listing.
+  void Clear() {
+    names.clear();
+    entries.clear();
+  }
+};
+
+/// Room for the records one listing call hands out, kept from listing to listing.
+class ListingBuffer {
+ public:
+  static constexpr std::size_t kSize = 32 * 1024;
+  char* get();
+
+ private:
+  std::unique_ptr<char[]> bytes_;
 };
 
 /// Every entry of the directory freshly opened as `fd` ("." and ".." left out), sorted by name; false when
 /// it cannot be listed.
-bool ListDirectory(int fd, std::vector<ListedEntry>& entries);
+bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer);
 
 class DirectoryHandles {
  public:
@@ -33,7 +63,7 @@ class DirectoryHandles {
     bool linkFree = false;
     int lookups = 0;
     bool listed = false;
-    std::vector<ListedEntry> entries;  // when `listed`
+    DirectoryListing listing;  // when `listed`
   };
 
   /// Keeps at most `capacity` handles (0 keeps none: every handle is closed when the next one is asked for).
@@ -50,18 +80,20 @@ class DirectoryHandles {
   Handle* NearestAbove(std::string_view path, std::string_view& rest);
   /// Keeps `fd` (owned from now on) as the handle of `dir`; the oldest is closed to make room. Null when
   /// `fd` is no descriptor.
-  Handle* Keep(const std::string& dir, int fd, bool linkFree);
+  Handle* Keep(std::string_view dir, int fd, bool linkFree);
   /// Closes every handle.
   void Clear();
 
   /// The listing of a handle that was asked for names before (read now when it was not yet); null when the
   /// handle was asked only once, cannot be listed, or is not kept for another time (a capacity of 0).
   /// With `forRead` (a file in it is about to be read), read now even when asked the first time.
-  const std::vector<ListedEntry>* ListingForLookup(Handle& handle, bool forRead = false) const;
+  const DirectoryListing* ListingForLookup(Handle& handle, bool forRead = false);
   /// The listing of a handle, read now when it was not yet; null when it cannot be listed.
-  static const std::vector<ListedEntry>* Listing(Handle& handle);
-  /// The entry `name` of a listing, or null.
-  static const ListedEntry* Entry(const std::vector<ListedEntry>& entries, std::string_view name);
+  const DirectoryListing* Listing(Handle& handle);
+  /// Forgets the listing of a handle, once it is known to be out of date.
+  static void Forget(Handle& handle);
+  /// Room for a listing read without a kept handle.
+  ListingBuffer& buffer() { return buffer_; }
 
  private:
   std::size_t capacity_;
@@ -69,6 +101,7 @@ class DirectoryHandles {
   // Each kept handle by its directory (the key is the handle's own `dir`).
   std::unordered_map<std::string_view, std::list<Handle>::iterator> byDir_;
   Handle transient_;  // with a capacity of 0, the last handle given out
+  ListingBuffer buffer_;
 };
 
 }  // namespace devlist::sysfs

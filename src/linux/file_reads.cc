@@ -36,6 +36,12 @@ long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve)
 // A one-line attribute takes one read.
 std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly, bool shortReadEnds) {
   std::string data;
+  ReadAllInto(fd, data, cap, firstLineOnly, shortReadEnds);
+  return data;
+}
+
+void ReadAllInto(int fd, std::string& data, std::size_t cap, bool firstLineOnly, bool shortReadEnds) {
+  data.clear();
   char buf[4096];
   while (data.size() < cap) {
     const std::size_t want = std::min(sizeof buf, cap - data.size());
@@ -46,7 +52,6 @@ std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly, bool shortReadE
     if (firstLineOnly && (data.size() >= kMaxTextBytes || std::memchr(buf, '\n', static_cast<std::size_t>(n)))) break;
     if (shortReadEnds && static_cast<std::size_t>(n) < want) break;
   }
-  return data;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -83,10 +88,17 @@ std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t c
 }
 
 std::optional<std::string> LinkTarget(int dirFd, const char* name) {
+  std::string target;
+  if (!LinkTargetInto(dirFd, name, target)) return std::nullopt;
+  return target;
+}
+
+bool LinkTargetInto(int dirFd, const char* name, std::string& target) {
   char buf[PATH_MAX];
   const ssize_t n = readlinkat(dirFd, name, buf, sizeof buf);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return std::nullopt;
-  return std::string(buf, static_cast<std::size_t>(n));
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return false;
+  target.assign(buf, static_cast<std::size_t>(n));
+  return true;
 }
 
 

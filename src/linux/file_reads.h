@@ -34,6 +34,8 @@ long OpenAt2(int dirFd, const char* path, int flags, unsigned long long resolve)
 /// what an attribute keeps of it) has come; with `shortReadEnds`, once a read returns less than it asked
 /// for, as a regular file's does only at its end (not so /proc, which hands out a page at a time).
 std::string ReadAll(int fd, std::size_t cap, bool firstLineOnly = false, bool shortReadEnds = false);
+/// The same into `data` (emptied first), so that its room serves read after read.
+void ReadAllInto(int fd, std::string& data, std::size_t cap, bool firstLineOnly = false, bool shortReadEnds = false);
 
 /// Whether two stats are of one file.
 bool SameFile(const struct stat& a, const struct stat& b);
@@ -44,5 +46,7 @@ std::optional<std::string> ReadCappedFile(const std::string& path, std::size_t c
 /// The target of the symlink `name` in the directory `dirFd`, or, with the empty name, of the symlink an
 /// O_PATH|O_NOFOLLOW handle refers to; none when it is no link or its target does not fit a path.
 std::optional<std::string> LinkTarget(int dirFd, const char* name = "");
+/// The same into `target`; false (and `target` as it was) when there is none.
+bool LinkTargetInto(int dirFd, const char* name, std::string& target);
 
 }  // namespace devlist::sysfs

@@ -1,26 +1,38 @@
 #include "sysfs_path.h"
 
+#include <cstring>
+
 namespace devlist::sysfs {
 
-std::vector<std::string> Components(std::string_view path) {
-  std::vector<std::string> parts;
+void AppendComponents(std::string& out, std::string_view path) {
   std::size_t pos = 0;
-  while (pos <= path.size()) {
+  while (pos < path.size()) {
     std::size_t slash = path.find('/', pos);
     if (slash == std::string_view::npos) slash = path.size();
-    if (slash > pos) parts.emplace_back(path.substr(pos, slash - pos));
+    if (slash > pos) {
+      if (!out.empty()) out += '/';
+      out.append(path.substr(pos, slash - pos));
+    }
     pos = slash + 1;
   }
-  return parts;
 }
 
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string out;
-  for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
-  return out;
+std::string JoinPath(std::string_view dir, std::string_view name) {
+  std::string path;
+  path.reserve(dir.size() + 1 + name.size());
+  path.append(dir);
+  if (!dir.empty()) path += '/';
+  path.append(name);
+  return path;
 }
 
-// Whether `path` has no "." or ".." part (nor an empty one), so it names what it says without a lookup.
+bool DropLast(std::string& path) {
+  if (path.empty()) return false;
+  const std::size_t slash = path.rfind('/');
+  path.resize(slash == std::string::npos ? 0 : slash);
+  return true;
+}
+
 bool Plain(std::string_view path) {
   std::size_t pos = 0;
   while (pos <= path.size() && !path.empty()) {
@@ -33,13 +45,21 @@ bool Plain(std::string_view path) {
   return true;
 }
 
-// The directory part and the last component of `rel`, when that component is a plain name.
-bool SplitLast(const std::string& rel, std::string& dir, std::string& name) {
+bool PlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+bool SplitLast(std::string_view rel, std::string_view& dir, std::string_view& name) {
   const std::size_t slash = rel.rfind('/');
-  name = slash == std::string::npos ? rel : rel.substr(slash + 1);
+  name = slash == std::string_view::npos ? rel : rel.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") return false;
-  dir = slash == std::string::npos ? std::string() : rel.substr(0, slash);
+  dir = slash == std::string_view::npos ? std::string_view() : rel.substr(0, slash);
   return true;
+}
+
+CName::CName(std::string_view name) : text_() {
+  // A longer name is no entry of any directory; the empty name is never asked of one by the reader.
+  if (!name.empty() && name.size() <= NAME_MAX) std::memcpy(text_, name.data(), name.size());
 }
 
 }  // namespace devlist::sysfs

@@ -119,15 +119,15 @@ std::optional<std::string> SysfsReader::Resolve(const std::string& rel) const {
   return ResolveConfined(rel);
 }
 
-DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) const {
+DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) const {
   if (DirectoryHandles::Handle* kept = dirs_.Find(dir)) return kept;
   // What the listing of its parent, kept from before, does not show as a directory or a link is none.
-  std::string parent, leaf;
+  std::string_view parent, leaf;
   bool link = false;
   if (SplitLast(dir, parent, leaf)) {
     const DirectoryHandles::Handle* above = dirs_.Find(parent);
     if (above != nullptr && above->listed) {
-      const ListedEntry* entry = DirectoryHandles::Entry(above->entries, leaf);
+      const ListedEntry* entry = above->listing.Find(leaf);
       if (entry == nullptr || (entry->type != DT_DIR && entry->type != DT_LNK && entry->type != DT_UNKNOWN)) {
         return nullptr;
       }
@@ -136,33 +136,38 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(const std::string& dir) c
   }
   // Readable, so that it can be listed; without following links first (unless it is known to be one), so
   // that names found inside it can be taken as they are when a path is resolved.
+  const std::string path(dir);
   const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
   bool linkFree = !link;
-  UniqueFd fd = Open(dir, flags, /*noSymlinks=*/linkFree);
+  UniqueFd fd = Open(path, flags, /*noSymlinks=*/linkFree);
   if (!fd.valid() && linkFree && errno == ELOOP) {
     linkFree = false;
-    fd = Open(dir, flags);
+    fd = Open(path, flags);
   }
-  if (!fd.valid() && errno == EACCES) fd = Open(dir, O_PATH | O_DIRECTORY);  // searchable, not listable
-  return fd.valid() ? dirs_.Keep(dir, fd.Release(), linkFree) : nullptr;
+  if (!fd.valid() && errno == EACCES) fd = Open(path, O_PATH | O_DIRECTORY);  // searchable, not listable
+  return fd.valid() ? dirs_.Keep(path, fd.Release(), linkFree) : nullptr;
 }
 
 // The type (a DT_ value) of `name` inside a kept directory: from its listing when it has one, else asked
 // of the directory; DT_UNKNOWN when it is not there.
-unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed) const {
+unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, std::string_view name, bool* listed) const {
   if (listed != nullptr) *listed = false;
-  if (const auto* listing = dirs_.ListingForLookup(handle, /*forRead=*/listed != nullptr)) {
-    const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
+  if (const DirectoryListing* listing = dirs_.ListingForLookup(handle, /*forRead=*/listed != nullptr)) {
+    const ListedEntry* entry = listing->Find(name);
     if (entry == nullptr) return DT_UNKNOWN;
     if (listed != nullptr) *listed = entry->type != DT_UNKNOWN;
     if (entry->type != DT_UNKNOWN) return entry->type;
   }
   struct stat st {};
-  if (fstatat(handle.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
+  if (fstatat(handle.fd, CName(name).get(), &st, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
   return static_cast<unsigned char>(IFTODT(st.st_mode));
 }
 
-std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const { return Read(rel, false); }
+std::optional<std::string> SysfsReader::ReadFile(const std::string& rel) const {
+  std::string data;
+  if (!ReadPathInto(rel, false, data)) return std::nullopt;
+  return data;
+}
 
 std::optional<std::string> SysfsReader::ReadOutside(const std::string& path, std::size_t cap) const {
   errno = 0;  // only a failed call sets it
@@ -171,13 +176,24 @@ std::optional<std::string> SysfsReader::ReadOutside(const std::string& path, std
   return data;
 }
 
-std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstLineOnly) const {
-  RunHook(rel);
-  std::string dir, name;
-  if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
+bool SysfsReader::ReadPathInto(const std::string& rel, bool firstLineOnly, std::string& out) const {
+  std::string_view dir, name;
+  if (!SplitLast(rel, dir, name)) name = {};
+  return ReadInto(dir, name, &rel, firstLineOnly, out);
+}
+
+bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const std::string* rel, bool firstLineOnly,
+                           std::string& out) const {
+  std::string joined;
+  if (rel == nullptr && (hook_ || resolution_ != Resolution::confinedOpen)) {
+    joined = JoinPath(dir, name);
+    rel = &joined;
+  }
+  if (hook_) RunHook(*rel);
+  if (resolution_ == Resolution::confinedOpen && PlainName(name)) {
     // By its name inside its directory, which was opened confined; a link is followed the long way below.
     DirectoryHandles::Handle* handle = DirectoryHandle(dir);
-    if (handle == nullptr) return std::nullopt;
+    if (handle == nullptr) return false;
     bool listed = false;
     const unsigned char type = EntryType(*handle, name, &listed);
     if (type != DT_LNK) {
@@ -185,60 +201,64 @@ std::optional<std::string> SysfsReader::Read(const std::string& rel, bool firstL
       // no terminal taken), what its listing calls a file is read without a second look: sysfs holds no
       // pipes or device nodes, and in another tree one swapped in since cannot make the read wait. A type
       // asked of the directory alone is checked again on the open file.
-      if (type != DT_REG) return std::nullopt;
-      const UniqueFd f(openat(handle->fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+      if (type != DT_REG) return false;
+      const UniqueFd f(
+          openat(handle->fd, CName(name).get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
       if (!f.valid()) {
         NoteFailedOpen();
         // What the listing shows and is gone now tells that the directory changed: it is asked anew.
-        if (listed && errno == ENOENT) {
-          handle->listed = false;
-          handle->entries.clear();
-          handle->lookups = 0;
-        }
-        return std::nullopt;
+        if (listed && errno == ENOENT) DirectoryHandles::Forget(*handle);
+        return false;
       }
       struct stat st {};
-      if (!listed && (fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode))) return std::nullopt;
-      return ReadAll(f.get(), kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
+      if (!listed && (fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode))) return false;
+      ReadAllInto(f.get(), out, kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
+      return true;
     }
   }
-  // The type first, on a handle that cannot read: a pipe or a device node is never opened.
-  const UniqueFd probe = Open(rel, O_PATH);
-  struct stat st {};
-  if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  // Non-blocking and without a controlling terminal, in case the path was swapped since; then refused.
-  const UniqueFd f = Open(rel, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-  struct stat again {};
-  if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) {
-    return std::nullopt;
+  if (rel == nullptr) {
+    joined = JoinPath(dir, name);
+    rel = &joined;
   }
-  return ReadAll(f.get(), kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
+  // The type first, on a handle that cannot read: a pipe or a device node is never opened.
+  const UniqueFd probe = Open(*rel, O_PATH);
+  struct stat st {};
+  if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Non-blocking and without a controlling terminal, in case the path was swapped since; then refused.
+  const UniqueFd f = Open(*rel, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  struct stat again {};
+  if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) return false;
+  ReadAllInto(f.get(), out, kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
+  return true;
 }
 
 std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {
-  const auto data = Read(Join(dir, name), true);
-  if (!data) return {};
-  const std::size_t nl = data->find('\n');
-  return Trim(std::string_view(*data).substr(0, std::min(nl, kMaxTextBytes)));
+  // A name with a folder in it ("id/vendor") is read by its whole path.
+  const bool found =
+      PlainName(name) ? ReadInto(dir, name, nullptr, true, text_) : ReadPathInto(Join(dir, name), true, text_);
+  if (!found) return {};
+  const std::size_t nl = text_.find('\n');
+  return Trim(std::string_view(text_).substr(0, std::min(nl, kMaxTextBytes)));
 }
 
 std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) const {
   // Several keys of one device are asked for in a row: its file is read once for them (unless a hook may
   // change the tree between two questions).
   if (hook_ || !ueventRead_ || ueventDir_ != dir) {
-    uevent_ = ReadFile(Join(dir, "uevent"));
+    ueventFound_ = ReadInto(dir, "uevent", nullptr, false, uevent_);
     ueventDir_ = dir;
     ueventRead_ = !hook_;
   }
-  if (!uevent_) return {};
-  const std::string& data = *uevent_;
-  const std::string prefix = key + "=";
+  if (!ueventFound_) return {};
+  const std::string_view data(uevent_);
   std::size_t pos = 0;
   while (pos < data.size()) {
     std::size_t nl = data.find('\n', pos);
     if (nl == std::string::npos) nl = data.size();
-    const std::string_view line(data.data() + pos, nl - pos);
-    if (StartsWith(line, prefix)) return Trim(line.substr(prefix.size(), kMaxTextBytes));
+    const std::string_view line = data.substr(pos, nl - pos);
+    if (line.size() > key.size() && line[key.size()] == '=' && StartsWith(line, key)) {
+      return Trim(line.substr(key.size() + 1, kMaxTextBytes));
+    }
     pos = nl + 1;
   }
   return {};
@@ -247,21 +267,20 @@ std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) 
 std::vector<std::string> SysfsReader::List(const std::string& rel) const {
   std::vector<std::string> names;
   RunHook(rel);
+  DirectoryListing local;
+  const DirectoryListing* listing = nullptr;
   if (resolution_ == Resolution::confinedOpen) {
     // Listed through a kept handle, so that what is then read inside the directory is found in the listing.
     DirectoryHandles::Handle* handle = DirectoryHandle(rel);
-    const auto* entries = handle != nullptr ? DirectoryHandles::Listing(*handle) : nullptr;
-    if (entries == nullptr) return names;
-    names.reserve(entries->size());
-    for (const ListedEntry& e : *entries) names.push_back(e.name);
-    return names;
+    listing = handle != nullptr ? dirs_.Listing(*handle) : nullptr;
+  } else {
+    // O_DIRECTORY: anything but a directory is refused before it is opened.
+    const UniqueFd fd = Open(rel, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
+    if (fd.valid() && ListDirectory(fd.get(), local, dirs_.buffer())) listing = &local;
   }
-  // O_DIRECTORY: anything but a directory is refused before it is opened.
-  const UniqueFd fd = Open(rel, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
-  std::vector<ListedEntry> entries;
-  if (!fd.valid() || !ListDirectory(fd.get(), entries)) return names;
-  names.reserve(entries.size());
-  for (ListedEntry& e : entries) names.push_back(std::move(e.name));
+  if (listing == nullptr) return names;
+  names.reserve(listing->entries.size());
+  for (const ListedEntry& e : listing->entries) names.emplace_back(listing->Name(e));
   return names;
 }
 
@@ -269,7 +288,7 @@ std::vector<std::string> SysfsReader::List(const std::string& rel) const {
 // handle; false when that cannot say (`rel` is a link, or the reader resolves the older way), so the caller
 // takes the long way.
 bool SysfsReader::TypeOfNonLink(const std::string& rel, unsigned char& type) const {
-  std::string dir, name;
+  std::string_view dir, name;
   if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name)) return false;
   DirectoryHandles::Handle* handle = DirectoryHandle(dir);
   type = handle != nullptr ? EntryType(*handle, name) : static_cast<unsigned char>(DT_UNKNOWN);
@@ -292,27 +311,30 @@ bool SysfsReader::Exists(const std::string& rel) const {
   return Open(rel, O_PATH).valid();
 }
 
-std::optional<std::string> SysfsReader::ReadLinkIn(DirectoryHandles::Handle& handle, const std::string& rel,
-                                                   const std::string& name) const {
+const std::string* SysfsReader::ReadLinkIn(DirectoryHandles::Handle& handle, std::string_view dir,
+                                           std::string_view name) const {
   // A listing that says it is no link settles it without asking.
-  if (const auto* listing = dirs_.ListingForLookup(handle)) {
-    const ListedEntry* entry = DirectoryHandles::Entry(*listing, name);
-    if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return std::nullopt;
+  if (const DirectoryListing* listing = dirs_.ListingForLookup(handle)) {
+    const ListedEntry* entry = listing->Find(name);
+    if (entry == nullptr || (entry->type != DT_LNK && entry->type != DT_UNKNOWN)) return nullptr;
   }
-  if (!hook_ && lastLink_ && lastLink_->first == rel) return lastLink_->second;
-  auto target = LinkTarget(handle.fd, name.c_str());
-  if (target && !hook_) lastLink_.emplace(rel, *target);
-  return target;
+  if (lastLinkKept_ && lastLinkName_ == name && lastLinkDir_ == dir) return &lastLinkTarget_;
+  lastLinkKept_ = false;
+  if (!LinkTargetInto(handle.fd, CName(name).get(), lastLinkTarget_)) return nullptr;
+  lastLinkDir_ = dir;
+  lastLinkName_ = name;
+  lastLinkKept_ = !hook_;
+  return &lastLinkTarget_;
 }
 
 std::string SysfsReader::LinkName(const std::string& rel) const {
   RunHook(rel);
-  std::string dir, name;
+  std::string_view dir, name;
   if (resolution_ == Resolution::confinedOpen && SplitLast(rel, dir, name)) {
     DirectoryHandles::Handle* handle = DirectoryHandle(dir);
     if (handle == nullptr) return {};
-    const auto target = ReadLinkIn(*handle, rel, name);
-    return target ? Printable(Base(*target)) : std::string();
+    const std::string* target = ReadLinkIn(*handle, dir, name);
+    return target != nullptr ? Printable(Base(*target)) : std::string();
   }
   const UniqueFd fd = Open(rel, O_PATH | O_NOFOLLOW);
   if (!fd.valid()) return {};
@@ -324,25 +346,29 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
 
 std::optional<std::string> SysfsReader::LinkPath(const std::string& rel) const {
   RunHook(rel);
-  std::string dir, name;
+  std::string_view dir, name;
   if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !Plain(dir)) return std::nullopt;
   DirectoryHandles::Handle* handle = DirectoryHandle(dir);
   // Only in a directory opened without following a link is ".." in the target the parent it says.
   if (handle == nullptr || !handle->linkFree) return std::nullopt;
-  const auto target = ReadLinkIn(*handle, rel, name);
-  if (!target || target->empty() || target->front() == '/') return std::nullopt;
-  std::vector<std::string> parts = Components(dir);
-  for (std::string& part : Components(*target)) {
-    if (part == ".") continue;
+  const std::string* target = ReadLinkIn(*handle, dir, name);
+  if (target == nullptr || target->empty() || target->front() == '/') return std::nullopt;
+  std::string path(dir);
+  const std::string_view parts(*target);
+  for (std::size_t pos = 0; pos < parts.size();) {
+    std::size_t slash = parts.find('/', pos);
+    if (slash == std::string_view::npos) slash = parts.size();
+    const std::string_view part = parts.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty() || part == ".") continue;
     if (part != "..") {
-      parts.push_back(std::move(part));
-    } else if (parts.empty()) {
+      if (!path.empty()) path += '/';
+      path.append(part);
+    } else if (!DropLast(path)) {
       return std::nullopt;
-    } else {
-      parts.pop_back();
     }
   }
-  return Joined(parts);
+  return path;
 }
 
 }  // namespace devlist::sysfs

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -80,19 +81,24 @@ class SysfsReader {
   void NoteFailedOpen() const;
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
   /// it is no directory that can be opened.
-  DirectoryHandles::Handle* DirectoryHandle(const std::string& dir) const;
+  DirectoryHandles::Handle* DirectoryHandle(std::string_view dir) const;
   /// `listed`, given when the entry is to be read, is set when the type came from the directory's listing.
-  unsigned char EntryType(DirectoryHandles::Handle& handle, const std::string& name, bool* listed = nullptr) const;
-  std::optional<std::string> Read(const std::string& rel, bool firstLineOnly) const;
-  /// The target of the link `name` in a kept directory (`rel` is its path); the link read last is asked once.
-  std::optional<std::string> ReadLinkIn(DirectoryHandles::Handle& handle, const std::string& rel,
-                                        const std::string& name) const;
+  unsigned char EntryType(DirectoryHandles::Handle& handle, std::string_view name, bool* listed = nullptr) const;
+  /// The bytes of the regular file `name` in `dir` into `out` (its room reused); false when there is none.
+  /// `rel` is the two joined when the caller has that already; a `name` that is no plain name is read by
+  /// `rel` alone.
+  bool ReadInto(std::string_view dir, std::string_view name, const std::string* rel, bool firstLineOnly,
+                std::string& out) const;
+  bool ReadPathInto(const std::string& rel, bool firstLineOnly, std::string& out) const;
+  /// The target of the link `name` in a kept directory (`dir` is its path); the link read last is asked
+  /// once. Valid until the next link is read.
+  const std::string* ReadLinkIn(DirectoryHandles::Handle& handle, std::string_view dir, std::string_view name) const;
   bool TypeOfNonLink(const std::string& rel, unsigned char& type) const;
   std::optional<std::string> ResolveConfined(const std::string& rel) const;
   /// What the listing of `dir` says of `name` in it, when `dir` is kept under its own name, was opened
   /// without following a link, and is listed (or worth listing now): its entry, or null when it is not there.
   /// `listed` tells whether there was such a listing; `folder` is the handle found for `dir`, or null.
-  const ListedEntry* KeptListingEntry(const std::string& dir, const std::string& name, bool& listed,
+  const ListedEntry* KeptListingEntry(std::string_view dir, std::string_view name, bool& listed,
                                       DirectoryHandles::Handle*& folder) const;
   std::optional<std::string> Inside(const std::string& abs) const;
   std::string Abs(const std::string& rel) const;
@@ -105,12 +111,16 @@ class SysfsReader {
   // Not kept across reads when a hook runs, since a hook may replace what a kept handle still refers to.
   mutable DirectoryHandles dirs_;
   mutable bool outOfDescriptors_ = false;
+  // An attribute's bytes before its first line is taken.
+  mutable std::string text_;
   // The uevent file read last, and the directory it is in.
   mutable std::string ueventDir_;
-  mutable std::optional<std::string> uevent_;
+  mutable std::string uevent_;
+  mutable bool ueventFound_ = false;
   mutable bool ueventRead_ = false;
   // The link read last and its target: a driver's link is read for its name and then for where it leads.
-  mutable std::optional<std::pair<std::string, std::string>> lastLink_;
+  mutable std::string lastLinkDir_, lastLinkName_, lastLinkTarget_;
+  mutable bool lastLinkKept_ = false;
 };
 
 }  // namespace devlist::sysfs
