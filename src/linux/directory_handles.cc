@@ -74,6 +74,27 @@ bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer) {
   return true;
 }
 
+// The kept directories share long beginnings (devices/pci0000:00/...) and differ at their ends: their last
+// bytes and their length tell them apart, at the cost of a few words whatever the length of the path.
+std::size_t DirectoryHandles::PathHash::operator()(std::string_view path) const noexcept {
+  std::uint64_t hash = path.size() * 0x9E3779B97F4A7C15ull;
+  const auto Mix = [&hash](std::uint64_t word) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 32;
+  };
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  if (path.size() >= 3 * kWord) {
+    for (std::size_t back = 3 * kWord; back > 0; back -= kWord) {
+      std::uint64_t word;
+      std::memcpy(&word, path.data() + path.size() - back, kWord);
+      Mix(word);
+    }
+  } else {
+    for (const char c : path) Mix(static_cast<unsigned char>(c));
+  }
+  return static_cast<std::size_t>(hash);
+}
+
 DirectoryHandles::~DirectoryHandles() { Clear(); }
 
 DirectoryHandles::Handle* DirectoryHandles::Find(std::string_view dir) {

@@ -99,7 +99,10 @@ class DirectoryHandles {
   std::size_t capacity_;
   std::list<Handle> handles_;  // the most recent first
   // Each kept handle by its directory (the key is the handle's own `dir`).
-  std::unordered_map<std::string_view, std::list<Handle>::iterator> byDir_;
+  struct PathHash {
+    std::size_t operator()(std::string_view path) const noexcept;
+  };
+  std::unordered_map<std::string_view, std::list<Handle>::iterator, PathHash> byDir_;
   Handle transient_;  // with a capacity of 0, the last handle given out
   ListingBuffer buffer_;
 };

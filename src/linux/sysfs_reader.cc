@@ -124,8 +124,9 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   // What the listing of its parent, kept from before, does not show as a directory or a link is none.
   std::string_view parent, leaf;
   bool link = false;
+  const DirectoryHandles::Handle* above = nullptr;
   if (SplitLast(dir, parent, leaf)) {
-    const DirectoryHandles::Handle* above = dirs_.Find(parent);
+    above = dirs_.Find(parent);
     if (above != nullptr && above->listed) {
       const ListedEntry* entry = above->listing.Find(leaf);
       if (entry == nullptr || (entry->type != DT_DIR && entry->type != DT_LNK && entry->type != DT_UNKNOWN)) {
@@ -139,7 +140,15 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   const std::string path(dir);
   const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
   bool linkFree = !link;
-  UniqueFd fd = Open(path, flags, /*noSymlinks=*/linkFree);
+  UniqueFd fd;
+  if (linkFree && above != nullptr && above->linkFree && Plain(dir)) {
+    // Inside its parent's handle, as a walk from the nearest kept folder above would start.
+    fd = UniqueFd(static_cast<int>(
+        OpenAt2(above->fd, CName(leaf).get(), flags, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS)));
+    if (!fd.valid()) NoteFailedOpen();
+  } else {
+    fd = Open(path, flags, /*noSymlinks=*/linkFree);
+  }
   if (!fd.valid() && linkFree && errno == ELOOP) {
     linkFree = false;
     fd = Open(path, flags);

@@ -29,12 +29,14 @@ const ListedEntry* SysfsReader::KeptListingEntry(std::string_view dir, std::stri
 // its last part away; `todo` the rest, its parts joined by single slashes, from `at` on.
 std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) const {
   std::string done, todo, target;
+  done.reserve(rel.size() + 64);
   std::size_t at = 0;
   int links = 0;
   // The walk goes on at a link's target, before what was left of the path; from the root when the target is
   // absolute, which fails when it lies outside the root.
   const auto FollowLink = [&](std::string_view rest) {
     std::string next;
+    next.reserve(target.size() + 1 + rest.size());
     if (!target.empty() && target.front() == '/') {
       const auto inside = Inside(target);
       if (!inside) return false;
@@ -68,7 +70,9 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
     const std::string_view rest = std::string_view(todo).substr(at);
     // Fast path: the rest opens without meeting a link on the way (the last part may be one).
     if (Plain(rest)) {
-      std::string path = done;
+      std::string path;
+      path.reserve(done.size() + 1 + rest.size());
+      path = done;
       AppendComponents(path, rest);
       // Most paths resolved are directories of devices, read next: opened so, the handle is kept for that.
       const DirectoryHandles::Handle* kept = dirs_.Find(path);
