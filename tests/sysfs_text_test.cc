@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace devlist::sysfs {
@@ -37,6 +38,29 @@ TEST(SysfsText, HexIsUpperCaseAndZeroPaddedToItsWidth) {
   } cases[] = {{0, 0, "0"}, {0, 4, "0000"}, {0xabc, 2, "ABC"}, {0x1af4, 4, "1AF4"},
                {~0ull, 16, "FFFFFFFFFFFFFFFF"}, {1, 20, "00000000000000000001"}};
   for (const auto& c : cases) EXPECT_EQ(c.out, Hex(c.v, c.width)) << c.v;
+}
+
+TEST(SysfsText, SlotNamesReadAsScanfReadsThem) {
+  // The fast reading of kernel-written names and scanf must agree on every name, written so or not.
+  const char* const names[] = {"0000:00:1f.2",  "0003:046D:C52B.0001", "ffffffff:0:0.7", "100000000:0:0.0",
+                               "0000:00:1f.2x", "0000:00:1f",          " 0000:00:1f.2",  "0x0:1:2.3",
+                               "pci0000:00",    "0000::1f.2",          "-1:0:0.0",       "0:0:0.",
+                               "",              "a:b:c.d",             "0000:00:1F.2 ",  "0000.00:1f:2"};
+  for (const std::string name : names) {
+    unsigned expected[4] = {};
+    char c = 0;
+    const bool four = std::sscanf(name.c_str(), "%x:%x:%x.%x%c", &expected[0], &expected[1], &expected[2],
+                                  &expected[3], &c) == 4;
+    unsigned fields[4] = {};
+    ASSERT_EQ(four, ParseSlotName(name, fields)) << name;
+    if (!four) continue;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(expected[i], fields[i]) << name << " field " << i;
+  }
+}
+
+TEST(SysfsText, UpperMapsOnlyAsciiLetters) {
+  EXPECT_EQ("PCI\\VEN_8086&DEV_A0EF\\3&1", Upper("pci\\ven_8086&dev_a0ef\\3&1"));
+  EXPECT_EQ("\xC3\xA9\xFF@[`{", Upper("\xC3\xA9\xFF@[`{"));
 }
 
 TEST(SysfsText, InstanceIdsHaveThreeCleanBoundedParts) {

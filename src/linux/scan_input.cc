@@ -1,6 +1,5 @@
 // HID devices (bus/hid/devices), classed by what their inputs can do, and the input devices (class/input)
 // that no HID device claims: attached to the device they belong to, or listed as a keyboard or mouse.
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,12 +15,9 @@ void ScanHid(ScanContext& context) {
   DeviceGraph& graph = context.graph;
   for (const auto& [name, path] : DevicesListedIn(tree, "bus/hid/devices")) {
     if (graph.At(path)) continue;
-    unsigned bus = 0, vid = 0, pid = 0, inst = 0;
-    char tail = 0;
-    if (std::sscanf(Base(path).c_str(), "%x:%x:%x.%x%c", &bus, &vid, &pid, &inst, &tail) != 4 || vid > 0xFFFF ||
-        pid > 0xFFFF) {
-      continue;
-    }
+    unsigned fields[4] = {};
+    if (!ParseSlotName(Base(path), fields) || fields[1] > 0xFFFF || fields[2] > 0xFFFF) continue;
+    const unsigned vid = fields[1], pid = fields[2], inst = fields[3];
     std::vector<std::pair<std::string, InputKind>> inputs;
     for (const std::string& in : tree.List(Join(path, "input"))) {
       const std::string ip = Join(Join(path, "input"), in);

@@ -63,10 +63,12 @@ const ClassInfo* PciSetupClass(unsigned base, unsigned sub) {
 bool PciDriverExpected(unsigned base) { return base != 0x05 && base != 0x06 && base != 0x08 && base != 0x11; }
 
 bool ParsePciSlot(const std::string& name, unsigned& bus, unsigned& dev, unsigned& fn) {
-  unsigned domain = 0;
-  char tail = 0;
-  return std::sscanf(name.c_str(), "%x:%x:%x.%x%c", &domain, &bus, &dev, &fn, &tail) == 4 && dev < 32 && fn < 8 &&
-         bus < 256;
+  unsigned fields[4] = {};
+  if (!ParseSlotName(name, fields)) return false;
+  bus = fields[1];
+  dev = fields[2];
+  fn = fields[3];
+  return dev < 32 && fn < 8 && bus < 256;
 }
 
 // "PCIROOT(0)#PCI(0100)#PCI(0000)" from the bridges on the way down.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "ansi_code_page.h"
@@ -17,7 +18,10 @@ std::string Trim(std::string_view s) {
 }
 
 std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  // The program never sets a locale, so toupper's is "C", which maps a-z alone: done so without its call.
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
   return s;
 }
 
@@ -132,6 +136,29 @@ std::optional<unsigned long long> ParseNumber(const std::string& text, int base)
     return std::nullopt;
   }
   return v;
+}
+
+bool ParseSlotName(const std::string& name, unsigned (&fields)[4]) {
+  // Names as the kernel writes them ("0000:00:1f.2", "0003:046D:C52B.0001"): four runs of one to eight hex
+  // digits between ':', ':' and '.', nothing around them. scanf reads those the same, so only a name
+  // written otherwise (blanks, signs, "0x", a tail) is handed to it.
+  static constexpr char kSeparators[] = {':', ':', '.', '\0'};
+  std::size_t at = 0;
+  bool strict = true;
+  for (int field = 0; field < 4 && strict; ++field) {
+    unsigned value = 0;
+    std::size_t digits = 0;
+    for (; at < name.size() && std::isxdigit(static_cast<unsigned char>(name[at])) && digits <= 8; ++at, ++digits) {
+      const char c = name[at];
+      value = value << 4 | static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    fields[field] = value;
+    strict = digits >= 1 && digits <= 8 &&
+             (field == 3 ? at == name.size() : at < name.size() && name[at++] == kSeparators[field]);
+  }
+  if (strict) return true;
+  char tail = 0;
+  return std::sscanf(name.c_str(), "%x:%x:%x.%x%c", &fields[0], &fields[1], &fields[2], &fields[3], &tail) == 4;
 }
 
 std::string Hex(unsigned long long v, int width) {

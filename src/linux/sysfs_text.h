@@ -55,6 +55,10 @@ std::string Padded(const std::string& s, std::size_t width);
 /// A whole non-negative number in `base` (blanks around it allowed); none for anything else.
 std::optional<unsigned long long> ParseNumber(const std::string& text, int base);
 
+/// The four hexadecimal numbers of a name written "A:B:C.D" (a PCI slot, a HID device), read as
+/// scanf("%x:%x:%x.%x%c") reads them when it finds exactly four; false for any other name.
+bool ParseSlotName(const std::string& name, unsigned (&fields)[4]);
+
 /// `v` as upper-case hexadecimal, zero-padded to `width` digits.
 std::string Hex(unsigned long long v, int width);
 
