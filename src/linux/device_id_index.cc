@@ -1,57 +1,93 @@
 #include "device_id_index.h"
 
+#include <cstring>
+
 #include "device_model.h"
 
 namespace devlist::model {
 namespace {
 
-char Folded(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 
-std::size_t HashFolded(std::string_view id) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
-  for (const char c : id) {
-    hash ^= static_cast<unsigned char>(Folded(c));
-    hash *= 1099511628211ull;
-  }
-  return static_cast<std::size_t>(hash ^ (hash >> 32));
+// Eight bytes (fewer at the end, the rest zero) as one word.
+std::uint64_t WordAt(const char* bytes, std::size_t n) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, n < sizeof word ? n : sizeof word);
+  return word;
 }
 
-bool SameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Folded(a[i]) != Folded(b[i])) return false;
-  }
-  return true;
+// The eight bytes with each ASCII lower-case letter made upper-case, eight at once: a byte's low seven bits
+// plus a bias carry into its top bit exactly when they reach the bound, never into the next byte.
+std::uint64_t Folded(std::uint64_t word) {
+  const std::uint64_t low7 = word & ~kHighBits;
+  const std::uint64_t fromA = low7 + (0x80 - 'a') * kOnes;
+  const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;
+  const std::uint64_t lower = fromA & ~pastZ & ~word & kHighBits;
+  return word ^ (lower >> 2);  // 0x80 >> 2 is the bit between the cases
+}
+
+std::uint32_t TagOf(std::uint64_t slot) { return static_cast<std::uint32_t>(slot); }
+std::size_t PlaceOf(std::uint64_t slot) { return static_cast<std::size_t>((slot >> 32) - 1); }
+std::uint64_t SlotFor(std::uint32_t tag, std::size_t place) {
+  return (static_cast<std::uint64_t>(place) + 1) << 32 | tag;
 }
 
 }  // namespace
 
+std::size_t HashFoldedId(std::string_view id) {
+  std::uint64_t hash = id.size() * kMultiplier;
+  for (std::size_t i = 0; i < id.size(); i += sizeof hash) {
+    hash = (hash ^ Folded(WordAt(id.data() + i, id.size() - i))) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
+bool SameFoldedId(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); i += sizeof(std::uint64_t)) {
+    const std::uint64_t x = WordAt(a.data() + i, a.size() - i);
+    const std::uint64_t y = WordAt(b.data() + i, b.size() - i);
+    if (x != y && Folded(x) != Folded(y)) return false;
+  }
+  return true;
+}
+
 std::optional<std::size_t> DeviceIdIndex::Find(std::string_view id, const std::deque<Device>& devices) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t i = HashFolded(id) & mask;; i = (i + 1) & mask) {
-    const std::uint32_t slot = slots_[i];
+  const auto tag = static_cast<std::uint32_t>(HashFoldedId(id));
+  for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+    const std::uint64_t slot = slots_[i];
     if (slot == 0) return std::nullopt;
-    if (SameFolded(devices[slot - 1].instanceId, id)) return slot - 1;
+    if (TagOf(slot) == tag && SameFoldedId(devices[PlaceOf(slot)].instanceId, id)) return PlaceOf(slot);
   }
 }
 
-void DeviceIdIndex::Insert(std::size_t index, const std::deque<Device>& devices) {
-  if ((count_ + 1) * 2 > slots_.size()) Grow(devices);  // at most half full, so probes stay short
+std::size_t DeviceIdIndex::FindOrAdd(std::string_view id, std::size_t index, const std::deque<Device>& devices) {
+  if ((count_ + 1) * 2 > slots_.size()) Grow();  // at most half full, so probes stay short
   const std::size_t mask = slots_.size() - 1;
-  std::size_t i = HashFolded(devices[index].instanceId) & mask;
-  while (slots_[i] != 0) i = (i + 1) & mask;
-  slots_[i] = static_cast<std::uint32_t>(index + 1);
+  const auto tag = static_cast<std::uint32_t>(HashFoldedId(id));
+  std::size_t i = tag & mask;
+  for (; slots_[i] != 0; i = (i + 1) & mask) {
+    if (TagOf(slots_[i]) == tag && SameFoldedId(devices[PlaceOf(slots_[i])].instanceId, id)) {
+      return PlaceOf(slots_[i]);
+    }
+  }
+  slots_[i] = SlotFor(tag, index);
   ++count_;
+  return index;
 }
 
-void DeviceIdIndex::Grow(const std::deque<Device>& devices) {
-  std::vector<std::uint32_t> old = std::move(slots_);
+void DeviceIdIndex::Grow() {
+  std::vector<std::uint64_t> old = std::move(slots_);
   slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
   const std::size_t mask = slots_.size() - 1;
-  for (const std::uint32_t slot : old) {
+  for (const std::uint64_t slot : old) {
     if (slot == 0) continue;
-    std::size_t i = HashFolded(devices[slot - 1].instanceId) & mask;
+    std::size_t i = TagOf(slot) & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
     slots_[i] = slot;
   }

@@ -1,6 +1,6 @@
 // The devices of the model by instance id, compared without regard to case as Windows compares them. The ids
-// stay the devices' own: the index keeps only their places, four bytes a slot, so a large model holds each id
-// once.
+// stay the devices' own: the index keeps only their places, each beside its id's hash, eight bytes a slot, so
+// a large model holds each id once and growing the index reads no id again.
 #pragma once
 
 #include <cstddef>
@@ -14,18 +14,25 @@ namespace devlist::model {
 
 struct Device;
 
+/// A hash of an id with its ASCII letters taken as upper case: ids equal without regard to case hash alike.
+std::size_t HashFoldedId(std::string_view id);
+/// Whether two ids are equal without regard to the case of their ASCII letters.
+bool SameFoldedId(std::string_view a, std::string_view b);
+
 class DeviceIdIndex {
  public:
   /// The place in `devices` of the device with this id, or none.
   std::optional<std::size_t> Find(std::string_view id, const std::deque<Device>& devices) const;
-  /// Adds the device at `index` of `devices` under its id, which no device of the index has yet.
-  void Insert(std::size_t index, const std::deque<Device>& devices);
+  /// The place of the device with this id; when no device of the index has it, `index` is added under it
+  /// and returned (the caller puts a device with this id there).
+  std::size_t FindOrAdd(std::string_view id, std::size_t index, const std::deque<Device>& devices);
   void Clear();
 
  private:
-  void Grow(const std::deque<Device>& devices);
+  void Grow();
 
-  std::vector<std::uint32_t> slots_;  // a place plus one; 0 is an empty slot
+  // The low half the id's hash, the high half its place plus one; 0 is an empty slot.
+  std::vector<std::uint64_t> slots_;
   std::size_t count_ = 0;
 };
 

@@ -123,13 +123,14 @@ void Clear() {
 
 Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool present) {
   State& s = TheState();
-  if (const std::optional<std::size_t> known = s.deviceIndex.Find(instanceId, s.devices)) return s.devices[*known];
+  const std::size_t next = s.devices.size();
+  const std::size_t place = s.deviceIndex.FindOrAdd(instanceId, next, s.devices);
+  if (place != next) return s.devices[place];
   Device& device = s.devices.emplace_back();
   device.instanceId = instanceId;
   device.setupClass = setupClass;
   device.present = present;
-  device.place = s.devices.size() - 1;
-  s.deviceIndex.Insert(device.place, s.devices);
+  device.place = place;
   return device;
 }
 
