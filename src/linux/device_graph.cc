@@ -1,5 +1,6 @@
 #include "device_graph.h"
 
+#include "device_id_index.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -7,21 +8,54 @@ namespace {
 
 constexpr int kMaxParentDepth = 64;
 
+// The folder a path is in, as a view of the path ("" for a path without one).
+std::string_view DirView(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+bool PrintableAscii(std::string_view s) {
+  for (const char c : s) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+// Whether NormalInstanceId would give the id back as it is: three parts, none empty, printable ASCII with no
+// separator inside a part, each within its bound. Scanners build nearly every id that way already.
+bool IsNormalInstanceId(std::string_view id) {
+  const std::size_t first = id.find('\\');
+  const std::size_t last = id.rfind('\\');
+  if (first == std::string_view::npos || first == last || id.find('\\', first + 1) != last) return false;
+  const std::size_t instance = id.size() - last - 1;
+  return first != 0 && first <= 32 && last != first + 1 && instance != 0 && instance <= 96 &&
+         id.size() <= kMaxInstanceIdChars && PrintableAscii(id);
+}
+
 }  // namespace
+
+std::size_t DeviceGraph::FoldedHash::operator()(std::string_view s) const { return model::HashFoldedId(s); }
+
+bool DeviceGraph::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+  return model::SameFoldedId(a, b);
+}
 
 NodeId DeviceGraph::Add(Node node) {
   // Whatever a scanner made, the id leaves here in the one shape (three parts, clean, bounded); a taken id
   // gets "&1", "&2", ... on its instance part, within the same bound.
-  const std::string base = NormalInstanceId(node.id);
-  std::string candidate = base;
-  for (int n = 1; !usedIds_.insert(Upper(candidate)).second; ++n) {
-    candidate = NormalInstanceId(base + "&" + std::to_string(n));
+  if (!IsNormalInstanceId(node.id)) node.id = NormalInstanceId(node.id);
+  if (usedIds_.count(node.id) != 0) {
+    const std::string base = std::move(node.id);
+    for (int n = 1;; ++n) {
+      node.id = NormalInstanceId(base + "&" + std::to_string(n));
+      if (usedIds_.count(node.id) == 0) break;
+    }
   }
-  node.id = std::move(candidate);
   nodes_.push_back(std::make_unique<Node>(std::move(node)));
   parents_.emplace_back();
   children_.emplace_back();
   const NodeId id = nodes_.size() - 1;
+  usedIds_.insert(nodes_[id]->id);  // a view of the id where it now stays
   Alias(nodes_[id]->path, id);
   return id;
 }
@@ -30,21 +64,21 @@ void DeviceGraph::Alias(const std::string& path, NodeId id) {
   if (!path.empty()) byPath_.emplace(path, id);
 }
 
-std::optional<NodeId> DeviceGraph::At(const std::string& path) const {
+std::optional<NodeId> DeviceGraph::At(std::string_view path) const {
   const auto it = byPath_.find(path);
   if (it == byPath_.end()) return std::nullopt;
   return it->second;
 }
 
-std::optional<NodeId> DeviceGraph::AtOrAbove(std::string path) const {
+std::optional<NodeId> DeviceGraph::AtOrAbove(std::string_view path) const {
   for (int depth = 0; !path.empty() && depth < 4 * kMaxParentDepth; ++depth) {
     if (const auto found = At(path)) return found;
-    path = Dir(path);
+    path = DirView(path);
   }
   return std::nullopt;
 }
 
-std::optional<NodeId> DeviceGraph::Above(const std::string& path) const { return AtOrAbove(Dir(path)); }
+std::optional<NodeId> DeviceGraph::Above(std::string_view path) const { return AtOrAbove(DirView(path)); }
 
 std::optional<NodeId> DeviceGraph::FirstAcpiDeviceOf(const ClassInfo& cls) const {
   for (NodeId id = 0; id < nodes_.size(); ++id) {
@@ -128,7 +162,7 @@ void DeviceGraph::LinkParents() {
     const Node& n = *nodes_[i];
     std::optional<NodeId> parent;
     if (!n.parentAcpiPath.empty()) {
-      for (std::string up = Dir(n.parentAcpiPath); !up.empty() && !parent; up = Dir(up)) {
+      for (std::string_view up = DirView(n.parentAcpiPath); !up.empty() && !parent; up = DirView(up)) {
         const auto it = byAcpi_.find(up);
         if (it != byAcpi_.end()) parent = it->second;
       }
@@ -182,10 +216,6 @@ GUID DeviceGraph::ContainerOf(NodeId id) const {
   return kLocalMachineContainer;
 }
 
-Node DeviceGraph::Take(NodeId id) {
-  Node n = std::move(*nodes_[id]);
-  nodes_[id].reset();
-  return n;
-}
+std::unique_ptr<Node> DeviceGraph::Take(NodeId id) { return std::move(nodes_[id]); }
 
 }  // namespace devlist::sysfs

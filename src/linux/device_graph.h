@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "device_classes.h"
@@ -68,9 +70,9 @@ class DeviceGraph {
   const std::vector<NodeId>& children(NodeId id) const { return children_[id]; }
 
   /// The node at exactly `path`; the node at it or the nearest above it; the nearest strictly above it.
-  std::optional<NodeId> At(const std::string& path) const;
-  std::optional<NodeId> AtOrAbove(std::string path) const;
-  std::optional<NodeId> Above(const std::string& path) const;
+  std::optional<NodeId> At(std::string_view path) const;
+  std::optional<NodeId> AtOrAbove(std::string_view path) const;
+  std::optional<NodeId> Above(std::string_view path) const;
   /// The first ACPI device of a class (the keyboard controller's own device, for a PS/2 keyboard).
   std::optional<NodeId> FirstAcpiDeviceOf(const ClassInfo& cls) const;
 
@@ -106,7 +108,7 @@ class DeviceGraph {
 
   /// Inputs that a device has claimed already, so the input scan does not list them again.
   void MarkInputHandled(const std::string& inputPath) { handledInputs_.insert(inputPath); }
-  bool InputHandled(const std::string& inputPath) const { return handledInputs_.count(inputPath) != 0; }
+  bool InputHandled(std::string_view inputPath) const { return handledInputs_.find(inputPath) != handledInputs_.end(); }
 
   /// Sets every node's parent (by sysfs path, or ACPI path, or the ACPI root) and its children; a chain
   /// that comes back to where it started is cut there. Then gives each node what it has from its ancestors
@@ -117,20 +119,35 @@ class DeviceGraph {
 
   /// Hands a node over and frees its place: what one node holds is gone as soon as the model has it, not
   /// kept beside the whole model until the last one is in. Its parent and children stay known.
-  Node Take(NodeId id);
+  std::unique_ptr<Node> Take(NodeId id);
 
  private:
   Node& mutable_node(NodeId id) { return *nodes_[id]; }
   GUID ContainerOf(NodeId id) const;
 
+  // Paths found by their views, without a string made for the lookup; no lookup needs an order.
+  struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  using PathMap = std::unordered_map<std::string, NodeId, ViewHash, std::equal_to<>>;
+  // Ids taken, compared without regard to case; the views are of the nodes' own ids, which never change
+  // while the set is kept (it is dropped before any node is taken).
+  struct FoldedHash {
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+
   // A node apiece: growing the list moves pointers, never nodes, and a taken node's room is freed at once.
   std::vector<std::unique_ptr<Node>> nodes_;
   std::vector<std::optional<NodeId>> parents_;
   std::vector<std::vector<NodeId>> children_;
-  std::map<std::string, NodeId> byPath_;
-  std::map<std::string, NodeId> byAcpi_;
-  std::set<std::string> usedIds_;
-  std::set<std::string> handledInputs_;
+  PathMap byPath_;
+  PathMap byAcpi_;
+  std::unordered_set<std::string_view, FoldedHash, FoldedEqual> usedIds_;
+  std::unordered_set<std::string, ViewHash, std::equal_to<>> handledInputs_;
   std::optional<NodeId> acpiRoot_;
 };
 

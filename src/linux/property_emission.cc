@@ -88,7 +88,7 @@ void SetDriverStack(model::Device& d, const Node& n, Scratch& scratch) {
   if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, DEVPKEY_Device_Stack, scratch.list);
 }
 
-void EmitNode(Node&& n, model::Device& d, Scratch& scratch) {
+void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
   const std::string friendly = FriendlyName(n);
@@ -161,7 +161,7 @@ void EmitIntoModel(DeviceGraph& graph) {
   }
   Scratch scratch;
   for (NodeId id = 0; id < graph.size(); ++id) {
-    EmitNode(graph.Take(id), *devices[id], scratch);
+    EmitNode(*graph.Take(id), *devices[id], scratch);
     model::TrimProperties(*devices[id]);
   }
 }
