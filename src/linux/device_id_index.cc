@@ -11,10 +11,14 @@ constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 
-// Eight bytes (fewer at the end, the rest zero) as one word.
+// Eight bytes as one word; fewer at the end, the rest of the word zero.
 std::uint64_t WordAt(const char* bytes, std::size_t n) {
   std::uint64_t word = 0;
-  std::memcpy(&word, bytes, n < sizeof word ? n : sizeof word);
+  if (n >= sizeof word) {
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+  }
+  for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{static_cast<unsigned char>(bytes[k])} << (8 * k);
   return word;
 }
 

@@ -30,8 +30,10 @@ struct State {
   std::size_t openSets = 0;
 };
 
+// Never destroyed: the model is read until the process ends, and taking a large one apart at exit would cost
+// more than much of the listing. Clear frees all of it.
 State& TheState() {
-  static State state;
+  static State& state = *new State;
   return state;
 }
 
@@ -52,11 +54,19 @@ void KeepingHooks(std::vector<Property>& list, F change) {
   for (auto& [i, hook] : held) hooks[&list[i].beforeRead] = std::move(hook);
 }
 
+// The bit of Device::keyBits for a key. The keys of one format differ in their property ids, mostly small and
+// in a row, so those take the low bits as they are and the format only shifts them.
+std::uint64_t KeyBit(const DEVPROPKEY& key) { return std::uint64_t{1} << ((key.pid + key.fmtid.Data1) & 63); }
+
 // The property of this key, added (with no value) when the device has none.
 Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
-  for (Property& p : device.properties) {
-    if (SameKey(p.key, key)) return p;
+  const std::uint64_t bit = KeyBit(key);
+  if ((device.keyBits & bit) != 0) {
+    for (Property& p : device.properties) {
+      if (SameKey(p.key, key)) return p;
+    }
   }
+  device.keyBits |= bit;
   std::vector<Property>& list = device.properties;
   if (list.size() == list.capacity() && !TheState().readHooks.empty()) {
     KeepingHooks(list, [&list] { list.emplace_back(); });
@@ -202,6 +212,12 @@ void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value) {
   SetProperty(device, key, DEVPROP_TYPE_GUID, bytes, sizeof bytes);
 }
 
+void ReserveProperties(Device& device, std::size_t count) {
+  std::vector<Property>& list = device.properties;
+  if (list.capacity() >= count) return;
+  KeepingHooks(list, [&list, count] { list.reserve(count); });
+}
+
 void TrimProperties(Device& device) {
   std::vector<Property>& list = device.properties;
   if (list.capacity() == list.size()) return;
@@ -261,6 +277,16 @@ bool AddInterface(Interface interface) {
   if (!owner) return false;
   s.interfaces.push_back(std::move(interface));
   s.interfaceOwners.push_back(static_cast<std::uint32_t>(*owner));
+  return true;
+}
+
+bool AddInterface(const Device& owner, Interface interface) {
+  State& s = TheState();
+  const std::optional<std::size_t> place = PlaceOf(owner);
+  if (!place) return false;
+  interface.deviceInstanceId = owner.instanceId;
+  s.interfaces.push_back(std::move(interface));
+  s.interfaceOwners.push_back(static_cast<std::uint32_t>(*place));
   return true;
 }
 

@@ -43,7 +43,10 @@ struct Device {
   std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
   GUID setupClass{};
   bool present = true;
-  std::vector<Property> properties;
+  std::vector<Property> properties;  // changed only by the functions below, which keep `keyBits` true
+  /// A bit for each key of `properties`, chosen by the key: a key whose bit is clear is surely not there, so
+  /// adding it needs no search.
+  std::uint64_t keyBits = 0;
   /// Test hook: nonzero makes CM_Get_Device_ID_Size and CM_Get_Device_IDA fail with this code.
   CONFIGRET idError = CR_SUCCESS;
   /// Its place in the model, set by AddDevice, so that linking it needs no search by id.
@@ -85,6 +88,8 @@ void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
 
+/// Makes room for `count` properties in all, so that adding many to a device moves its list at most once.
+void ReserveProperties(Device& device, std::size_t count);
 /// Gives back the room a device's property list keeps for more: a scan calls it once a device is complete,
 /// so that the lists of a large model take no more than they hold.
 void TrimProperties(Device& device);
@@ -103,6 +108,9 @@ void DeferProperties(Device& device, std::function<void(Device&)> fill);
 
 /// Adds an interface of an existing device; false (and nothing added) when no device has that instance id.
 bool AddInterface(Interface interface);
+/// Adds an interface of this device, which names it by its instance id; false (and nothing added) when the
+/// device is not one of the model.
+bool AddInterface(const Device& owner, Interface interface);
 
 /// Makes SetupDiGetClassDevsA fail for this class GUID (test hook).
 void FailClass(const GUID& classGuid);

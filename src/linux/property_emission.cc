@@ -1,5 +1,7 @@
 #include "property_emission.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +24,8 @@ struct Scratch {
   std::string room;  // a value that is not shown as it is
   std::string list;  // a list's elements, each ending in NUL
   std::string element;  // an element put together from parts
+  std::string friendly;  // a friendly name put together from parts
+  std::string driverKey;
   std::map<std::string_view, unsigned> driverIndex;  // by class name, which the class table holds  // the next driver key number of each class
 };
 
@@ -42,12 +46,27 @@ void SetList(model::Device& d, const DEVPROPKEY& key, const std::vector<std::str
   if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, key, scratch.list);
 }
 
-// The name shown: the friendly name, or the description with the interface and port names it carries.
-std::string FriendlyName(const Node& n) {
+// The name shown: the friendly name, or the description with the interface and port names it carries (put
+// together in `room`).
+std::string_view FriendlyName(const Node& n, std::string& room) {
   if (!n.friendly.empty() || n.names.empty()) return n.friendly;
-  std::string joined;
-  for (const std::string& name : n.names) joined += (joined.empty() ? "" : ", ") + name;
-  return n.desc + " (" + joined + ")";
+  room.assign(n.desc).append(" (");
+  for (std::size_t i = 0; i < n.names.size(); ++i) room.append(i == 0 ? "" : ", ").append(n.names[i]);
+  room.push_back(')');
+  return room;
+}
+
+// A driver key: the class GUID, then the device's number among the drivers of its class.
+std::string_view DriverKey(const GUID& cls, unsigned index, std::string& room) {
+  room.clear();
+  AppendGuidText(cls, room);
+  room.push_back('\\');
+  const std::size_t start = room.size();
+  for (unsigned rest = index; rest != 0 || room.size() - start < 4; rest /= 10) {
+    room.push_back(static_cast<char>('0' + rest % 10));
+  }
+  std::reverse(room.begin() + static_cast<std::ptrdiff_t>(start), room.end());
+  return room;
 }
 
 struct Status {
@@ -88,10 +107,14 @@ void SetDriverStack(model::Device& d, const Node& n, Scratch& scratch) {
   if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, DEVPKEY_Device_Stack, scratch.list);
 }
 
+// More than a node ever gives a device: its list is moved once, and trimmed when the node is in.
+constexpr std::size_t kMostProperties = 40;
+
 void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
+  model::ReserveProperties(d, d.properties.size() + kMostProperties);
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
-  const std::string friendly = FriendlyName(n);
+  const std::string_view friendly = FriendlyName(n, scratch.friendly);
   SetString(d, DEVPKEY_NAME, friendly.empty() ? n.desc : friendly, scratch);
   SetString(d, DEVPKEY_Device_DeviceDesc, n.desc, scratch);
   SetList(d, DEVPKEY_Device_HardwareIds, n.hardwareIds, scratch);
@@ -101,7 +124,7 @@ void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
   model::SetGuidProperty(d, DEVPKEY_Device_ClassGuid, n.cls->guid);
   if (!n.drivers.empty()) {
     const unsigned index = scratch.driverIndex[n.cls->name]++;
-    SetString(d, DEVPKEY_Device_Driver, GuidToText(n.cls->guid) + "\\" + InstanceNumber(index), scratch);
+    SetString(d, DEVPKEY_Device_Driver, DriverKey(n.cls->guid, index, scratch.driverKey), scratch);
   }
   SetString(d, DEVPKEY_Device_Manufacturer, n.manufacturer, scratch);
   SetString(d, DEVPKEY_Device_FriendlyName, friendly, scratch);
@@ -139,9 +162,8 @@ void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
     } else {
       mi.devicePath = shown;
     }
-    mi.deviceInstanceId = n.id;
     mi.flags = SPINT_ACTIVE;
-    model::AddInterface(std::move(mi));
+    model::AddInterface(d, std::move(mi));
   }
 }
 

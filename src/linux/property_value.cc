@@ -1,9 +1,9 @@
 #include "property_value.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "ansi_code_page.h"
@@ -39,9 +39,31 @@ struct ValueStore {
   std::vector<const BYTE*> recent;  // kRecentSlots once a value is shared; null where none is
 };
 
+// Never destroyed, like the model that refers to it; ClearValueStore frees it.
 ValueStore& TheStore() {
-  static ValueStore store;
+  static ValueStore& store = *new ValueStore;
   return store;
+}
+
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+// Eight bytes as one word; fewer at the end, the rest of the word zero.
+std::uint64_t WordAt(const BYTE* bytes, std::size_t n) {
+  std::uint64_t word = 0;
+  if (n >= sizeof word) {
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+  }
+  for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{bytes[k]} << (8 * k);
+  return word;
+}
+
+// Whether no byte has its top bit set, eight at a time.
+bool IsAscii(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(text.data());
+  std::uint64_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); i += sizeof seen) seen |= WordAt(bytes + i, text.size() - i);
+  return (seen & 0x8080808080808080ull) == 0;
 }
 
 // Room for a header and `payload` bytes; the header is written, the caller writes the payload after it.
@@ -82,12 +104,15 @@ const BYTE* Store(Form form, std::uint32_t low, const BYTE* payload, std::size_t
   const BYTE** slot = nullptr;
   const std::size_t total = size + zeros;
   if (total <= kSharedPayloadMax) {
-    std::uint64_t hash = 14695981039346656037ull ^ header;  // FNV-1a over the header and the payload
-    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ payload[i]) * 1099511628211ull;
-    for (std::size_t i = 0; i < zeros; ++i) hash *= 1099511628211ull;
+    // The header (which holds the size, so the zeros after the payload too) and the payload, a word at a time.
+    std::uint64_t hash = (header + 1) * kMultiplier;
+    for (std::size_t i = 0; i < size; i += sizeof hash) {
+      hash = (hash ^ WordAt(payload + i, size - i)) * kMultiplier;
+      hash ^= hash >> 29;
+    }
     std::vector<const BYTE*>& recent = TheStore().recent;
     if (recent.empty()) recent.assign(kRecentSlots, nullptr);
-    slot = &recent[(hash ^ (hash >> 29)) % kRecentSlots];
+    slot = &recent[(hash ^ (hash >> 32)) % kRecentSlots];
     if (*slot != nullptr && std::memcmp(*slot, &header, kHeaderSize) == 0 &&
         (size == 0 || std::memcmp(*slot + kHeaderSize, payload, size) == 0) &&
         AllZero(*slot + kHeaderSize + size, zeros)) {
@@ -196,7 +221,7 @@ void PropertyValue::SetNarrowUnits(std::string_view units, std::size_t zeros) {
 }
 
 void PropertyValue::SetUtf8(std::string_view text, std::size_t nuls) {
-  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+  if (IsAscii(text)) {
     SetNarrowUnits(text, nuls);
     return;
   }
