@@ -27,76 +27,89 @@ bool IsAscii(const std::string& id) {
 // The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
 std::u16string WideId(const std::string& id) { return Utf8ToUtf16(id); }
 
-std::size_t UnitsOf(const std::string& id) { return IsAscii(id) ? id.size() : WideId(id).size(); }
+std::size_t UnitsOfId(const std::string& id) { return IsAscii(id) ? id.size() : WideId(id).size(); }
 
 }  // namespace
 
-bool DeviceLinks::Link(std::size_t parent, std::size_t child, std::size_t count) {
-  if (parents_.size() < count) {
-    parents_.resize(count, kNoParent);
-    children_.resize(count);
+bool DeviceLinks::Link(const std::deque<Device>& devices, std::size_t parent, std::size_t child) {
+  if (parents_.size() < devices.size()) {
+    parents_.resize(devices.size(), kNoParent);
+    children_.resize(devices.size());
+    units_.resize(devices.size(), 0);
+    childUnits_.resize(devices.size(), 0);
   }
   if (parents_[child] != kNoParent) return false;
   parents_[child] = static_cast<std::uint32_t>(parent);
   children_[parent].push_back(static_cast<std::uint32_t>(child));
+  // An id never changes, so it is measured once, by whichever link names it first.
+  for (const std::size_t linked : {parent, child}) {
+    if (units_[linked] != 0) continue;
+    const std::string& id = devices[linked].instanceId;
+    units_[linked] = IsAscii(id) ? static_cast<std::uint32_t>(id.size())
+                                 : static_cast<std::uint32_t>(WideId(id).size()) | kNotAscii;
+  }
+  childUnits_[parent] += UnitsOf(child) + 1;
   return true;
 }
 
 void DeviceLinks::Clear() {
   parents_.clear();
   children_.clear();
+  units_.clear();
+  childUnits_.clear();
 }
 
-// Calls `visit` with the instance id of each device the relation of the device at `index` names, in order.
+// Calls `visit` with the place of each device the relation of the device at `index` names, in order.
 template <typename F>
-void DeviceLinks::ForEachRelated(const std::deque<Device>& devices, Relation relation, std::size_t index,
-                                 F visit) const {
+void DeviceLinks::ForEachRelated(Relation relation, std::size_t index, F visit) const {
   if (index >= parents_.size()) return;
   if (relation == Relation::children) {
-    for (const std::uint32_t c : children_[index]) visit(devices[c].instanceId);
+    for (const std::uint32_t c : children_[index]) visit(c);
     return;
   }
   const std::uint32_t parent = parents_[index];
   if (parent == kNoParent) return;
   if (relation == Relation::parent) {
-    visit(devices[parent].instanceId);
+    visit(parent);
     return;
   }
   for (const std::uint32_t c : children_[parent]) {
-    if (c != index) visit(devices[c].instanceId);
+    if (c != index) visit(c);
   }
 }
 
-std::size_t DeviceLinks::Size(const std::deque<Device>& devices, Relation relation, std::size_t index) const {
+std::size_t DeviceLinks::Size(Relation relation, std::size_t index) const {
   std::size_t units = relation == Relation::parent ? 0 : 1;  // a list ends with one more NUL
-  ForEachRelated(devices, relation, index, [&units](const std::string& id) { units += UnitsOf(id) + 1; });
+  if (index < parents_.size()) {
+    const std::uint32_t parent = parents_[index];
+    if (relation == Relation::children) {
+      units += childUnits_[index];
+    } else if (parent != kNoParent && relation == Relation::parent) {
+      units += UnitsOf(parent) + 1;
+    } else if (parent != kNoParent) {  // the parent's children but this one
+      units += childUnits_[parent] - (UnitsOf(index) + 1);
+    }
+  }
   return units * 2;
 }
 
 // Writes the relation's ids as UTF-16, each then its NUL, a list then its closing NUL; returns the bytes
-// written. With `room` the caller knows there is space for two bytes per byte of the ids (never fewer than
-// their units need), so each id is widened while it is checked for ASCII and only redone when it is not.
-std::size_t DeviceLinks::Write(const std::deque<Device>& devices, Relation relation, std::size_t index, BYTE* out,
-                               bool room) const {
+// written.
+std::size_t DeviceLinks::Write(const std::deque<Device>& devices, Relation relation, std::size_t index,
+                               BYTE* out) const {
   BYTE* const begin = out;
   auto put = [&out](char16_t unit) {
     *out++ = static_cast<BYTE>(unit & 0xFF);
     *out++ = static_cast<BYTE>(unit >> 8);
   };
-  ForEachRelated(devices, relation, index, [&put, &out, room](const std::string& id) {
-    BYTE* const start = out;
-    bool ascii = room || IsAscii(id);
-    if (ascii) {
-      unsigned char seen = 0;
+  ForEachRelated(relation, index, [&](std::uint32_t related) {
+    const std::string& id = devices[related].instanceId;
+    if ((units_[related] & kNotAscii) == 0) {
       for (const char c : id) {
-        seen |= static_cast<unsigned char>(c);
         *out++ = static_cast<BYTE>(c);
         *out++ = 0;
       }
-      ascii = seen < 0x80;
-    }
-    if (!ascii) {
-      out = start;
+    } else {
       for (const char16_t unit : WideId(id)) put(unit);
     }
     put(u'\0');
@@ -107,13 +120,8 @@ std::size_t DeviceLinks::Write(const std::deque<Device>& devices, Relation relat
 
 std::size_t DeviceLinks::Copy(const std::deque<Device>& devices, Relation relation, std::size_t index, BYTE* out,
                               std::size_t capacity) const {
-  // No id has more UTF-16 units than bytes, so when the bytes fit twice over the list is measured as it is
-  // written; otherwise it is measured first, and written only when it fits.
-  std::size_t bound = relation == Relation::parent ? 0 : 1;
-  ForEachRelated(devices, relation, index, [&bound](const std::string& id) { bound += id.size() + 1; });
-  if (bound * 2 <= capacity) return Write(devices, relation, index, out, true);
-  const std::size_t size = Size(devices, relation, index);
-  if (size <= capacity) Write(devices, relation, index, out, false);
+  const std::size_t size = Size(relation, index);
+  if (size <= capacity) Write(devices, relation, index, out);
   return size;
 }
 
@@ -123,9 +131,10 @@ BYTE DeviceLinks::ByteAt(const std::deque<Device>& devices, Relation relation, s
   std::size_t start = 0;
   BYTE byte = 0;
   bool found = false;
-  ForEachRelated(devices, relation, index, [&](const std::string& id) {
+  ForEachRelated(relation, index, [&](std::uint32_t related) {
     if (found) return;
-    const std::size_t units = UnitsOf(id);
+    const std::string& id = devices[related].instanceId;
+    const std::size_t units = UnitsOfId(id);
     if (i < start + (units + 1) * 2) {
       const std::size_t unit = (i - start) / 2;
       char16_t value = 0;

@@ -239,7 +239,7 @@ void LinkChild(Device& parent, Device& child) {
   State& s = TheState();
   const std::optional<std::size_t> p = PlaceOf(parent);
   const std::optional<std::size_t> c = PlaceOf(child);
-  if (!p || !c || *p == *c || !s.links.Link(*p, *c, s.devices.size())) return;
+  if (!p || !c || *p == *c || !s.links.Link(s.devices, *p, *c)) return;
   const std::vector<std::uint32_t>& kids = s.links.ChildrenOf(*p);
   Property& up = PropertyFor(child, DEVPKEY_Device_Parent);
   up.type = DEVPROP_TYPE_STRING;
@@ -260,7 +260,7 @@ void LinkChild(Device& parent, Device& child) {
 }
 
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex) {
-  return TheState().links.Size(TheState().devices, relation, deviceIndex);
+  return TheState().links.Size(relation, deviceIndex);
 }
 
 std::size_t CopyRelation(Relation relation, std::size_t deviceIndex, BYTE* out, std::size_t capacity) {
