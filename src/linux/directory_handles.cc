@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -29,6 +30,27 @@ void Refill(DirectoryHandles::Handle& handle, std::string_view dir, int fd, bool
   handle.fd = fd;
   handle.linkFree = linkFree;
   DirectoryHandles::Forget(handle);
+}
+
+// The kept directories share long beginnings (devices/pci0000:00/...) and differ at their ends: their last
+// bytes and their length tell them apart, at the cost of a few words whatever the length of the path.
+std::uint64_t HashPath(std::string_view path) {
+  std::uint64_t hash = path.size() * 0x9E3779B97F4A7C15ull;
+  const auto Mix = [&hash](std::uint64_t word) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 32;
+  };
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  if (path.size() >= 3 * kWord) {
+    for (std::size_t back = 3 * kWord; back > 0; back -= kWord) {
+      std::uint64_t word;
+      std::memcpy(&word, path.data() + path.size() - back, kWord);
+      Mix(word);
+    }
+  } else {
+    for (const char c : path) Mix(static_cast<unsigned char>(c));
+  }
+  return hash;
 }
 
 }  // namespace
@@ -74,35 +96,47 @@ bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer) {
   return true;
 }
 
-// The kept directories share long beginnings (devices/pci0000:00/...) and differ at their ends: their last
-// bytes and their length tell them apart, at the cost of a few words whatever the length of the path.
-std::size_t DirectoryHandles::PathHash::operator()(std::string_view path) const noexcept {
-  std::uint64_t hash = path.size() * 0x9E3779B97F4A7C15ull;
-  const auto Mix = [&hash](std::uint64_t word) {
-    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-    hash ^= hash >> 32;
-  };
-  constexpr std::size_t kWord = sizeof(std::uint64_t);
-  if (path.size() >= 3 * kWord) {
-    for (std::size_t back = 3 * kWord; back > 0; back -= kWord) {
-      std::uint64_t word;
-      std::memcpy(&word, path.data() + path.size() - back, kWord);
-      Mix(word);
-    }
-  } else {
-    for (const char c : path) Mix(static_cast<unsigned char>(c));
-  }
-  return static_cast<std::size_t>(hash);
-}
+DirectoryHandles::DirectoryHandles(std::size_t capacity)
+    : capacity_(capacity), slots_(capacity == 0 ? 0 : std::bit_ceil(2 * capacity)) {}
 
 DirectoryHandles::~DirectoryHandles() { Clear(); }
 
+std::size_t DirectoryHandles::Locate(std::string_view dir, std::uint64_t hash) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = static_cast<std::size_t>(hash) & mask;
+  while (slots_[at].used && (slots_[at].hash != hash || slots_[at].handle->dir != dir)) at = (at + 1) & mask;
+  return at;
+}
+
+void DirectoryHandles::Erase(std::size_t slot) {
+  // Each later slot of the run moves back into the hole when the hole lies between its home and it, so
+  // that every search still meets its key before a free slot.
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t hole = slot;
+  for (std::size_t at = (hole + 1) & mask; slots_[at].used; at = (at + 1) & mask) {
+    const std::size_t home = static_cast<std::size_t>(slots_[at].hash) & mask;
+    if (((at - home) & mask) >= ((at - hole) & mask)) {
+      slots_[hole] = slots_[at];
+      hole = at;
+    }
+  }
+  slots_[hole] = Slot{};
+}
+
+void DirectoryHandles::Insert(std::uint64_t hash, std::list<Handle>::iterator handle) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = static_cast<std::size_t>(hash) & mask;
+  while (slots_[at].used) at = (at + 1) & mask;
+  slots_[at] = Slot{hash, handle, true};
+}
+
 DirectoryHandles::Handle* DirectoryHandles::Find(std::string_view dir) {
   // The attributes of one device come in a row: its handle is most often the one found last.
-  if (!handles_.empty() && handles_.front().dir == dir) return &handles_.front();
-  const auto found = byDir_.find(dir);
-  if (found == byDir_.end()) return nullptr;
-  handles_.splice(handles_.begin(), handles_, found->second);
+  if (handles_.empty()) return nullptr;
+  if (handles_.front().dir == dir) return &handles_.front();
+  const Slot& slot = slots_[Locate(dir, HashPath(dir))];
+  if (!slot.used) return nullptr;
+  handles_.splice(handles_.begin(), handles_, slot.handle);
   return &handles_.front();
 }
 
@@ -126,12 +160,13 @@ DirectoryHandles::Handle* DirectoryHandles::Keep(std::string_view dir, int fd, b
   // The handle that makes room is given the new directory, so its strings keep their room. One kept for
   // this directory already (opened again the long way) goes first: its older descriptor is closed.
   auto reused = handles_.end();
-  if (const auto kept = byDir_.find(dir); kept != byDir_.end()) {
-    reused = kept->second;
-    byDir_.erase(kept);
+  const std::uint64_t hash = HashPath(dir);
+  if (const std::size_t kept = Locate(dir, hash); slots_[kept].used) {
+    reused = slots_[kept].handle;
+    Erase(kept);
   } else if (handles_.size() >= capacity_) {
     reused = std::prev(handles_.end());
-    byDir_.erase(reused->dir);
+    Erase(Locate(reused->dir, HashPath(reused->dir)));
   }
   if (reused == handles_.end()) {
     handles_.emplace_front();
@@ -139,12 +174,12 @@ DirectoryHandles::Handle* DirectoryHandles::Keep(std::string_view dir, int fd, b
     handles_.splice(handles_.begin(), handles_, reused);
   }
   Refill(handles_.front(), dir, fd, linkFree);
-  byDir_.emplace(handles_.front().dir, handles_.begin());
+  Insert(hash, handles_.begin());
   return &handles_.front();
 }
 
 void DirectoryHandles::Clear() {
-  byDir_.clear();
+  std::fill(slots_.begin(), slots_.end(), Slot{});
   for (const Handle& h : handles_) close(h.fd);
   handles_.clear();
   if (transient_.fd >= 0) close(transient_.fd);

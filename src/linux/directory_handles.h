@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace devlist::sysfs {
@@ -67,7 +66,7 @@ class DirectoryHandles {
   };
 
   /// Keeps at most `capacity` handles (0 keeps none: every handle is closed when the next one is asked for).
-  explicit DirectoryHandles(std::size_t capacity) : capacity_(capacity) {}
+  explicit DirectoryHandles(std::size_t capacity);
   DirectoryHandles(const DirectoryHandles&) = delete;
   DirectoryHandles& operator=(const DirectoryHandles&) = delete;
   ~DirectoryHandles();
@@ -98,11 +97,18 @@ class DirectoryHandles {
  private:
   std::size_t capacity_;
   std::list<Handle> handles_;  // the most recent first
-  // Each kept handle by its directory (the key is the handle's own `dir`).
-  struct PathHash {
-    std::size_t operator()(std::string_view path) const noexcept;
+  // Each kept handle by the hash of its directory, in a table at least twice as large as the handles kept,
+  // probed slot after slot: a search touches a few words of one small block instead of a chain of nodes.
+  struct Slot {
+    std::uint64_t hash = 0;
+    std::list<Handle>::iterator handle{};
+    bool used = false;
   };
-  std::unordered_map<std::string_view, std::list<Handle>::iterator, PathHash> byDir_;
+  /// The slot that holds `dir`, or the free one where it would go.
+  std::size_t Locate(std::string_view dir, std::uint64_t hash) const;
+  void Erase(std::size_t slot);
+  void Insert(std::uint64_t hash, std::list<Handle>::iterator handle);
+  std::vector<Slot> slots_;
   Handle transient_;  // with a capacity of 0, the last handle given out
   ListingBuffer buffer_;
 };
