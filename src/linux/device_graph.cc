@@ -61,13 +61,11 @@ NodeId DeviceGraph::Add(Node node) {
 }
 
 void DeviceGraph::Alias(const std::string& path, NodeId id) {
-  if (!path.empty()) byPath_.emplace(path, id);
+  if (!path.empty()) byPath_.Insert(path, id);
 }
 
 std::optional<NodeId> DeviceGraph::At(std::string_view path) const {
-  const auto it = byPath_.find(path);
-  if (it == byPath_.end()) return std::nullopt;
-  return it->second;
+  return byPath_.Find(path);
 }
 
 std::optional<NodeId> DeviceGraph::AtOrAbove(std::string_view path) const {
@@ -163,8 +161,7 @@ void DeviceGraph::LinkParents() {
     std::optional<NodeId> parent;
     if (!n.parentAcpiPath.empty()) {
       for (std::string_view up = DirView(n.parentAcpiPath); !up.empty() && !parent; up = DirView(up)) {
-        const auto it = byAcpi_.find(up);
-        if (it != byAcpi_.end()) parent = it->second;
+        parent = byAcpi_.Find(up);
       }
     } else if (n.parentIsAcpiRoot) {
       parent = acpiRoot_;
@@ -201,8 +198,8 @@ void DeviceGraph::LinkParents() {
     nodes_[i]->container = containers[i];
     if (!below[i].empty()) nodes_[i]->busDriver = std::move(below[i]);
   }
-  byPath_.clear();
-  byAcpi_.clear();
+  byPath_.Clear();
+  byAcpi_.Clear();
   usedIds_.clear();
   handledInputs_.clear();
 }

@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "device_classes.h"
+#include "path_index.h"
 #include "platform.h"
 
 namespace devlist::sysfs {
@@ -103,7 +103,7 @@ class DeviceGraph {
   void AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName);
 
   /// An ACPI device node, found by its ACPI path when the devices below it look for their parent.
-  void RegisterAcpiNode(const std::string& acpiPath, NodeId id) { byAcpi_.emplace(acpiPath, id); }
+  void RegisterAcpiNode(const std::string& acpiPath, NodeId id) { byAcpi_.Insert(acpiPath, id); }
   void SetAcpiRoot(NodeId id) { acpiRoot_ = id; }
 
   /// Inputs that a device has claimed already, so the input scan does not list them again.
@@ -125,12 +125,11 @@ class DeviceGraph {
   Node& mutable_node(NodeId id) { return *nodes_[id]; }
   GUID ContainerOf(NodeId id) const;
 
-  // Paths found by their views, without a string made for the lookup; no lookup needs an order.
+  // Inputs found by their views, without a string made for the lookup; no lookup needs an order.
   struct ViewHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  using PathMap = std::unordered_map<std::string, NodeId, ViewHash, std::equal_to<>>;
   // Ids taken, compared without regard to case; the views are of the nodes' own ids, which never change
   // while the set is kept (it is dropped before any node is taken).
   struct FoldedHash {
@@ -144,8 +143,8 @@ class DeviceGraph {
   std::vector<std::unique_ptr<Node>> nodes_;
   std::vector<std::optional<NodeId>> parents_;
   std::vector<std::vector<NodeId>> children_;
-  PathMap byPath_;
-  PathMap byAcpi_;
+  PathIndex byPath_;
+  PathIndex byAcpi_;
   std::unordered_set<std::string_view, FoldedHash, FoldedEqual> usedIds_;
   std::unordered_set<std::string, ViewHash, std::equal_to<>> handledInputs_;
   std::optional<NodeId> acpiRoot_;
