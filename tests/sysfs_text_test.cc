@@ -22,6 +22,11 @@ TEST(SysfsText, PrintableCutsBetweenCharactersAndMarksControls) {
       {"ab\xE2\x82\xAC", 5, "ab\xE2\x82\xAC"},
       {"x\xFF\xC3", 256, "x\xFF\xC3"},                                   // no UTF-8: the bytes as they are
       {std::string(300, 'y'), 256, std::string(256, 'y')},
+      // Each byte checked wherever it sits in a long text: the bounds of printable ASCII, a control, a C1.
+      {" ~~~~~~~~~~~~~~ ", 256, " ~~~~~~~~~~~~~~ "},
+      {"0123456789 \x1f tail", 256, "0123456789 ? tail"},
+      {"01234567\x7f" "89abcdef", 256, "01234567?89abcdef"},
+      {"0123456\xC2\x85 more text", 256, "0123456? more text"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.out, Printable(c.in, c.limit)) << c.in;

@@ -212,10 +212,17 @@ void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value) {
   SetProperty(device, key, DEVPROP_TYPE_GUID, bytes, sizeof bytes);
 }
 
-void ReserveProperties(Device& device, std::size_t count) {
+void MoveProperties(Device& device, Device& from) {
   std::vector<Property>& list = device.properties;
-  if (list.capacity() >= count) return;
-  KeepingHooks(list, [&list, count] { list.reserve(count); });
+  const std::size_t count = list.size() + from.properties.size();
+  if (list.capacity() < count) KeepingHooks(list, [&list, count] { list.reserve(count); });
+  for (const Property& p : from.properties) {
+    Property& to = PropertyFor(device, p.key);
+    to.type = p.type;
+    to.value = p.value;
+  }
+  from.properties.clear();
+  from.keyBits = 0;
 }
 
 void TrimProperties(Device& device) {

@@ -88,8 +88,9 @@ void SetUint32Property(Device& device, const DEVPROPKEY& key, DWORD value);
 void SetBoolProperty(Device& device, const DEVPROPKEY& key, bool value);
 void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value);
 
-/// Makes room for `count` properties in all, so that adding many to a device moves its list at most once.
-void ReserveProperties(Device& device, std::size_t count);
+/// Sets on the device each property of `from` (a device outside the model, where a scan put together what it
+/// adds), as SetProperty would, its list moved at most once; `from` is left with none.
+void MoveProperties(Device& device, Device& from);
 /// Gives back the room a device's property list keeps for more: a scan calls it once a device is complete,
 /// so that the lists of a large model take no more than they hold.
 void TrimProperties(Device& device);

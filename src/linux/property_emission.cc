@@ -26,6 +26,7 @@ struct Scratch {
   std::string element;  // an element put together from parts
   std::string friendly;  // a friendly name put together from parts
   std::string driverKey;
+  model::Device device;  // the properties of the node being emitted
   std::map<std::string_view, unsigned> driverIndex;  // by class name, which the class table holds  // the next driver key number of each class
 };
 
@@ -107,11 +108,10 @@ void SetDriverStack(model::Device& d, const Node& n, Scratch& scratch) {
   if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, DEVPKEY_Device_Stack, scratch.list);
 }
 
-// More than a node ever gives a device: its list is moved once, and trimmed when the node is in.
-constexpr std::size_t kMostProperties = 40;
-
-void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
-  model::ReserveProperties(d, d.properties.size() + kMostProperties);
+// The node's properties are put together on a device outside the model and handed over at the end, so the
+// device's list is moved once, to its final size.
+void EmitNode(Node& n, model::Device& target, Scratch& scratch) {
+  model::Device& d = scratch.device;
   const bool hasDriver = !n.drivers.empty() || (n.rootEnumerated && n.cls == &kNet);
   const bool failed = !hasDriver && n.driverExpected;
   const std::string_view friendly = FriendlyName(n, scratch.friendly);
@@ -163,8 +163,9 @@ void EmitNode(Node& n, model::Device& d, Scratch& scratch) {
       mi.devicePath = shown;
     }
     mi.flags = SPINT_ACTIVE;
-    model::AddInterface(d, std::move(mi));
+    model::AddInterface(target, std::move(mi));
   }
+  model::MoveProperties(target, d);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "ansi_code_page.h"
 
@@ -68,9 +70,22 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 
 namespace {
 
+// Printable ASCII (0x20 to 0x7E) throughout, eight bytes at a time: a byte's low seven bits plus a bias carry
+// into its top bit exactly when they pass the bound, and never into the next byte.
 bool IsPlain(std::string_view s) {
-  for (const char c : s) {
-    if (c < 0x20 || c >= 0x7F) return false;
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + sizeof(std::uint64_t) <= s.size(); i += sizeof(std::uint64_t)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, s.data() + i, sizeof word);
+    const std::uint64_t low7 = word & ~kHigh;
+    const std::uint64_t fromSpace = low7 + (0x80 - 0x20) * kOnes;  // top bit set from 0x20 on
+    const std::uint64_t fromDelete = low7 + (0x80 - 0x7F) * kOnes;  // top bit set from 0x7F on
+    if (((~fromSpace | fromDelete | word) & kHigh) != 0) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (s[i] < 0x20 || s[i] >= 0x7F) return false;
   }
   return true;
 }
