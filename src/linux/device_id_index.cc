@@ -1,26 +1,13 @@
 #include "device_id_index.h"
 
-#include <cstring>
-
 #include "device_model.h"
+#include "word_hash.h"
 
 namespace devlist::model {
 namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-
-// Eight bytes as one word; fewer at the end, the rest of the word zero.
-std::uint64_t WordAt(const char* bytes, std::size_t n) {
-  std::uint64_t word = 0;
-  if (n >= sizeof word) {
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-  }
-  for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{static_cast<unsigned char>(bytes[k])} << (8 * k);
-  return word;
-}
 
 // The eight bytes with each ASCII lower-case letter made upper-case, eight at once: a byte's low seven bits
 // plus a bias carry into its top bit exactly when they reach the bound, never into the next byte.
@@ -41,10 +28,9 @@ std::uint64_t SlotFor(std::uint32_t tag, std::size_t place) {
 }  // namespace
 
 std::size_t HashFoldedId(std::string_view id) {
-  std::uint64_t hash = id.size() * kMultiplier;
+  std::uint64_t hash = id.size() * kWordHashMultiplier;
   for (std::size_t i = 0; i < id.size(); i += sizeof hash) {
-    hash = (hash ^ Folded(WordAt(id.data() + i, id.size() - i))) * kMultiplier;
-    hash ^= hash >> 29;
+    hash = MixWord(hash, Folded(WordAt(id.data() + i, id.size() - i)));
   }
   return static_cast<std::size_t>(hash ^ (hash >> 32));
 }

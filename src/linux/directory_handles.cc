@@ -11,6 +11,8 @@
 #include <limits>
 #include <utility>
 
+#include "word_hash.h"
+
 namespace devlist::sysfs {
 namespace {
 
@@ -35,22 +37,13 @@ void Refill(DirectoryHandles::Handle& handle, std::string_view dir, int fd, bool
 // The kept directories share long beginnings (devices/pci0000:00/...) and differ at their ends: their last
 // bytes and their length tell them apart, at the cost of a few words whatever the length of the path.
 std::uint64_t HashPath(std::string_view path) {
-  std::uint64_t hash = path.size() * 0x9E3779B97F4A7C15ull;
-  const auto Mix = [&hash](std::uint64_t word) {
-    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-    hash ^= hash >> 32;
-  };
+  std::uint64_t hash = path.size() * kWordHashMultiplier;
   constexpr std::size_t kWord = sizeof(std::uint64_t);
-  if (path.size() >= 3 * kWord) {
-    for (std::size_t back = 3 * kWord; back > 0; back -= kWord) {
-      std::uint64_t word;
-      std::memcpy(&word, path.data() + path.size() - back, kWord);
-      Mix(word);
-    }
-  } else {
-    for (const char c : path) Mix(static_cast<unsigned char>(c));
+  const std::size_t from = path.size() >= 3 * kWord ? path.size() - 3 * kWord : 0;
+  for (std::size_t i = from; i < path.size(); i += kWord) {
+    hash = MixWord(hash, WordAt(path.data() + i, path.size() - i));
   }
-  return hash;
+  return hash ^ (hash >> 32);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "path_index.h"
 
-#include <cstring>
 #include <utility>
+
+#include "word_hash.h"
 
 namespace devlist::sysfs {
 namespace {
@@ -11,17 +12,10 @@ constexpr std::size_t kFirstSlots = 64;
 // Eight bytes at a time, the last word filled with zeros; the length goes in first, so that a path and the
 // same path with NULs after it hash apart.
 std::uint64_t HashOf(std::string_view path) {
-  std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ path.size();
-  std::size_t i = 0;
-  for (; i + sizeof hash <= path.size(); i += sizeof hash) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, path.data() + i, sizeof word);
-    hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
-    hash ^= hash >> 29;
+  std::uint64_t hash = (path.size() + 1) * kWordHashMultiplier;
+  for (std::size_t i = 0; i < path.size(); i += sizeof hash) {
+    hash = MixWord(hash, WordAt(path.data() + i, path.size() - i));
   }
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, path.data() + i, path.size() - i);
-  hash = (hash ^ tail) * 0x94D049BB133111EBull;
   return hash ^ (hash >> 32);
 }
 

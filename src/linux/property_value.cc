@@ -8,6 +8,7 @@
 
 #include "ansi_code_page.h"
 #include "device_model.h"
+#include "word_hash.h"
 
 namespace devlist::model {
 namespace {
@@ -43,19 +44,6 @@ struct ValueStore {
 ValueStore& TheStore() {
   static ValueStore& store = *new ValueStore;
   return store;
-}
-
-constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-
-// Eight bytes as one word; fewer at the end, the rest of the word zero.
-std::uint64_t WordAt(const BYTE* bytes, std::size_t n) {
-  std::uint64_t word = 0;
-  if (n >= sizeof word) {
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-  }
-  for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{bytes[k]} << (8 * k);
-  return word;
 }
 
 // Whether no byte has its top bit set, eight at a time.
@@ -105,11 +93,8 @@ const BYTE* Store(Form form, std::uint32_t low, const BYTE* payload, std::size_t
   const std::size_t total = size + zeros;
   if (total <= kSharedPayloadMax) {
     // The header (which holds the size, so the zeros after the payload too) and the payload, a word at a time.
-    std::uint64_t hash = (header + 1) * kMultiplier;
-    for (std::size_t i = 0; i < size; i += sizeof hash) {
-      hash = (hash ^ WordAt(payload + i, size - i)) * kMultiplier;
-      hash ^= hash >> 29;
-    }
+    std::uint64_t hash = (header + 1) * kWordHashMultiplier;
+    for (std::size_t i = 0; i < size; i += sizeof hash) hash = MixWord(hash, WordAt(payload + i, size - i));
     std::vector<const BYTE*>& recent = TheStore().recent;
     if (recent.empty()) recent.assign(kRecentSlots, nullptr);
     slot = &recent[(hash ^ (hash >> 32)) % kRecentSlots];

@@ -1,0 +1,31 @@
+// Bytes taken eight at a time, for the hashes and checks of ids, paths and values that go a word at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace devlist {
+
+inline constexpr std::uint64_t kWordHashMultiplier = 0x9E3779B97F4A7C15ull;
+
+/// The eight bytes at `bytes` as one word; when fewer than eight are left (`n`), those, the rest of the word
+/// zero.
+inline std::uint64_t WordAt(const void* bytes, std::size_t n) {
+  std::uint64_t word = 0;
+  if (n >= sizeof word) {
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+  }
+  const auto* b = static_cast<const unsigned char*>(bytes);
+  for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{b[k]} << (8 * k);
+  return word;
+}
+
+/// A running hash with one more word in it.
+inline std::uint64_t MixWord(std::uint64_t hash, std::uint64_t word) {
+  hash = (hash ^ word) * kWordHashMultiplier;
+  return hash ^ (hash >> 29);
+}
+
+}  // namespace devlist
