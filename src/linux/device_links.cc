@@ -1,28 +1,13 @@
 #include "device_links.h"
 
-#include <cstring>
 #include <string>
 
 #include "ansi_code_page.h"
 #include "device_model.h"
+#include "word_hash.h"
 
 namespace devlist::model {
 namespace {
-
-// Eight bytes at a time: an id is ASCII when no byte of it has its top bit set.
-bool IsAscii(const std::string& id) {
-  const char* bytes = id.data();
-  const std::size_t n = id.size();
-  std::uint64_t seen = 0;
-  std::size_t i = 0;
-  for (; i + sizeof seen <= n; i += sizeof seen) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes + i, sizeof word);
-    seen |= word;
-  }
-  for (; i < n; ++i) seen |= static_cast<unsigned char>(bytes[i]);
-  return (seen & 0x8080808080808080u) == 0;
-}
 
 // The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
 std::u16string WideId(const std::string& id) { return Utf8ToUtf16(id); }

@@ -46,13 +46,6 @@ ValueStore& TheStore() {
   return store;
 }
 
-// Whether no byte has its top bit set, eight at a time.
-bool IsAscii(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const BYTE*>(text.data());
-  std::uint64_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); i += sizeof seen) seen |= WordAt(bytes + i, text.size() - i);
-  return (seen & 0x8080808080808080ull) == 0;
-}
 
 // Room for a header and `payload` bytes; the header is written, the caller writes the payload after it.
 BYTE* Allocate(Form form, std::uint32_t low, std::size_t payload) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace devlist {
 
@@ -20,6 +21,13 @@ inline std::uint64_t WordAt(const void* bytes, std::size_t n) {
   const auto* b = static_cast<const unsigned char*>(bytes);
   for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{b[k]} << (8 * k);
   return word;
+}
+
+/// Whether no byte of `text` has its top bit set, eight at a time.
+inline bool IsAscii(std::string_view text) {
+  std::uint64_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); i += sizeof seen) seen |= WordAt(text.data() + i, text.size() - i);
+  return (seen & 0x8080808080808080ull) == 0;
 }
 
 /// A running hash with one more word in it.
