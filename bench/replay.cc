@@ -35,6 +35,10 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
+// Far more descriptors than a run holds at once (it keeps a bounded number of folders open); a call on one
+// beyond is made on no descriptor, fails, and counts as diverged.
+constexpr int kMaxFd = 1 << 16;
+
 double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
 
 }  // namespace
@@ -56,8 +60,9 @@ int main(int argc, char** argv) {
     }
   }
   // Descriptors are numbered as the traced run numbered them; each is mapped to the one this run got.
-  std::vector<int> fds(1 << 16, -1);
-  auto mapped = [&](int fd) { return fd == AT_FDCWD ? AT_FDCWD : (fd >= 0 && fd < 1 << 16 ? fds[fd] : -1); };
+  std::vector<int> fds(kMaxFd, -1);
+  auto known = [](int fd) { return fd >= 0 && fd < kMaxFd; };
+  auto mapped = [&](int fd) { return fd == AT_FDCWD ? AT_FDCWD : (known(fd) ? fds[fd] : -1); };
   std::vector<char> buffer(1 << 16);
   struct stat st {};
   std::size_t diverged = 0;
@@ -78,7 +83,7 @@ int main(int argc, char** argv) {
           how.resolve = static_cast<unsigned long long>(c.b);
           r = syscall(SYS_openat2, fd, c.path.c_str(), &how, sizeof how);
         }
-        if (c.result >= 0 && c.result < 1 << 16) fds[c.result] = static_cast<int>(r);
+        if (known(c.result)) fds[c.result] = static_cast<int>(r);
         break;
       case 'r': r = read(fd, buffer.data(), count); break;
       case 'p': r = pread(fd, buffer.data(), count, c.b); break;
