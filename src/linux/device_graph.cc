@@ -1,5 +1,8 @@
 #include "device_graph.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "device_id_index.h"
 #include "sysfs_text.h"
 
@@ -14,13 +17,6 @@ std::string_view DirView(std::string_view path) {
   return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
-bool PrintableAscii(std::string_view s) {
-  for (const char c : s) {
-    if (c < 0x20 || c > 0x7E) return false;
-  }
-  return true;
-}
-
 // Whether NormalInstanceId would give the id back as it is: three parts, none empty, printable ASCII with no
 // separator inside a part, each within its bound. Scanners build nearly every id that way already.
 bool IsNormalInstanceId(std::string_view id) {
@@ -29,7 +25,7 @@ bool IsNormalInstanceId(std::string_view id) {
   if (first == std::string_view::npos || first == last || id.find('\\', first + 1) != last) return false;
   const std::size_t instance = id.size() - last - 1;
   return first != 0 && first <= 32 && last != first + 1 && instance != 0 && instance <= 96 &&
-         id.size() <= kMaxInstanceIdChars && PrintableAscii(id);
+         id.size() <= kMaxInstanceIdChars && IsPrintableAscii(id);
 }
 
 }  // namespace
@@ -86,8 +82,17 @@ std::optional<NodeId> DeviceGraph::FirstAcpiDeviceOf(const ClassInfo& cls) const
 }
 
 std::string InstanceNumber(std::size_t n) {
-  std::string digits = std::to_string(n);
-  return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+  std::string number;
+  AppendInstanceNumber(number, n);
+  return number;
+}
+
+void AppendInstanceNumber(std::string& out, std::size_t n) {
+  const std::size_t start = out.size();
+  for (std::size_t rest = n; rest != 0 || out.size() - start < 4; rest /= 10) {
+    out.push_back(static_cast<char>('0' + rest % 10));
+  }
+  std::reverse(out.begin() + static_cast<std::ptrdiff_t>(start), out.end());
 }
 
 void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {

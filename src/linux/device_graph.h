@@ -47,6 +47,8 @@ struct Node {
 /// A device's number among its kind as Windows writes it in ids and driver keys: decimal, at least four
 /// digits ("0009", "0010").
 std::string InstanceNumber(std::size_t n);
+/// The same, at the end of `out`.
+void AppendInstanceNumber(std::string& out, std::size_t n);
 
 /// Adds an interface to a node being built, once.
 void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path);

@@ -1,6 +1,5 @@
 #include "property_emission.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -62,11 +61,7 @@ std::string_view DriverKey(const GUID& cls, unsigned index, std::string& room) {
   room.clear();
   AppendGuidText(cls, room);
   room.push_back('\\');
-  const std::size_t start = room.size();
-  for (unsigned rest = index; rest != 0 || room.size() - start < 4; rest /= 10) {
-    room.push_back(static_cast<char>('0' + rest % 10));
-  }
-  std::reverse(room.begin() + static_cast<std::ptrdiff_t>(start), room.end());
+  AppendInstanceNumber(room, index);
   return room;
 }
 

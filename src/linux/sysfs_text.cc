@@ -68,11 +68,9 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 
 }  // namespace
 
-namespace {
-
-// Printable ASCII (0x20 to 0x7E) throughout, eight bytes at a time: a byte's low seven bits plus a bias carry
-// into its top bit exactly when they pass the bound, and never into the next byte.
-bool IsPlain(std::string_view s) {
+// Eight bytes at a time: a byte's low seven bits plus a bias carry into its top bit exactly when they pass the
+// bound, and never into the next byte.
+bool IsPrintableAscii(std::string_view s) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   std::size_t i = 0;
@@ -90,17 +88,15 @@ bool IsPlain(std::string_view s) {
   return true;
 }
 
-}  // namespace
-
 std::string_view PrintableView(std::string_view s, std::string& room, std::size_t limit) {
-  if (IsPlain(s)) return s.substr(0, limit);
+  if (IsPrintableAscii(s)) return s.substr(0, limit);
   room = Printable(s, limit);
   return room;
 }
 
 std::string Printable(std::string_view s, std::size_t limit) {
   // Nearly every name is printable ASCII already, which stays as it is (cut at the limit).
-  if (IsPlain(s)) return std::string(s.substr(0, limit));
+  if (IsPrintableAscii(s)) return std::string(s.substr(0, limit));
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
     const model::Utf8Sequence seq = model::ReadUtf8Sequence(s, i);

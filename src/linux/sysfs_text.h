@@ -28,6 +28,8 @@ std::string Base(const std::string& path);
 std::string Dir(const std::string& path);
 std::string Join(const std::string& dir, const std::string& name);
 
+/// Whether every byte is printable ASCII (0x20 to 0x7E).
+bool IsPrintableAscii(std::string_view s);
 /// A text as shown: at most `limit` bytes, cut between characters, never inside one; every control
 /// character (C0, DEL and the C1 controls U+0080 to U+009F: a name may hold anything, a newline would forge
 /// a line of the report) as "?". Bytes that are no UTF-8 stay as they are.
