@@ -6,16 +6,9 @@
 namespace devlist::model {
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-// The eight bytes with each ASCII lower-case letter made upper-case, eight at once: a byte's low seven bits
-// plus a bias carry into its top bit exactly when they reach the bound, never into the next byte.
+// The eight bytes with each ASCII lower-case letter made upper-case, eight at once.
 std::uint64_t Folded(std::uint64_t word) {
-  const std::uint64_t low7 = word & ~kHighBits;
-  const std::uint64_t fromA = low7 + (0x80 - 'a') * kOnes;
-  const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;
-  const std::uint64_t lower = fromA & ~pastZ & ~word & kHighBits;
+  const std::uint64_t lower = LowSevenFrom(word, 'a') & ~LowSevenFrom(word, 'z' + 1) & ~word & kTopBits;
   return word ^ (lower >> 2);  // 0x80 >> 2 is the bit between the cases
 }
 

@@ -46,7 +46,6 @@ ValueStore& TheStore() {
   return store;
 }
 
-
 // Room for a header and `payload` bytes; the header is written, the caller writes the payload after it.
 BYTE* Allocate(Form form, std::uint32_t low, std::size_t payload) {
   ValueStore& store = TheStore();

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "ansi_code_page.h"
+#include "word_hash.h"
 
 namespace devlist::sysfs {
 
@@ -68,19 +68,12 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 
 }  // namespace
 
-// Eight bytes at a time: a byte's low seven bits plus a bias carry into its top bit exactly when they pass the
-// bound, and never into the next byte.
+// Eight bytes at a time, then the rest one by one.
 bool IsPrintableAscii(std::string_view s) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   std::size_t i = 0;
   for (; i + sizeof(std::uint64_t) <= s.size(); i += sizeof(std::uint64_t)) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, s.data() + i, sizeof word);
-    const std::uint64_t low7 = word & ~kHigh;
-    const std::uint64_t fromSpace = low7 + (0x80 - 0x20) * kOnes;  // top bit set from 0x20 on
-    const std::uint64_t fromDelete = low7 + (0x80 - 0x7F) * kOnes;  // top bit set from 0x7F on
-    if (((~fromSpace | fromDelete | word) & kHigh) != 0) return false;
+    const std::uint64_t word = WordAt(s.data() + i, sizeof(std::uint64_t));
+    if (((~LowSevenFrom(word, 0x20) | LowSevenFrom(word, 0x7F) | word) & kTopBits) != 0) return false;
   }
   for (; i < s.size(); ++i) {
     if (s[i] < 0x20 || s[i] >= 0x7F) return false;
