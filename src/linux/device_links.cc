@@ -12,8 +12,6 @@ namespace {
 // The UTF-16 of an id, which instance ids made from sysfs never need: theirs is ASCII, one unit a byte.
 std::u16string WideId(const std::string& id) { return Utf8ToUtf16(id); }
 
-std::size_t UnitsOfId(const std::string& id) { return IsAscii(id) ? id.size() : WideId(id).size(); }
-
 }  // namespace
 
 bool DeviceLinks::Link(const std::deque<Device>& devices, std::size_t parent, std::size_t child) {
@@ -119,11 +117,11 @@ BYTE DeviceLinks::ByteAt(const std::deque<Device>& devices, Relation relation, s
   ForEachRelated(relation, index, [&](std::uint32_t related) {
     if (found) return;
     const std::string& id = devices[related].instanceId;
-    const std::size_t units = UnitsOfId(id);
+    const std::size_t units = UnitsOf(related);  // measured when it was linked
     if (i < start + (units + 1) * 2) {
       const std::size_t unit = (i - start) / 2;
       char16_t value = 0;
-      if (unit < units) value = IsAscii(id) ? static_cast<char16_t>(id[unit]) : WideId(id)[unit];
+      if (unit < units) value = (units_[related] & kNotAscii) == 0 ? static_cast<char16_t>(id[unit]) : WideId(id)[unit];
       byte = static_cast<BYTE>((i - start) % 2 == 0 ? value & 0xFF : value >> 8);
       found = true;
     }
