@@ -193,12 +193,16 @@ bool SysfsReader::ReadPathInto(const std::string& rel, bool firstLineOnly, std::
 
 bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const std::string* rel, bool firstLineOnly,
                            std::string& out) const {
+  // The whole path, joined only when something asks for it.
   std::string joined;
-  if (rel == nullptr && (hook_ || resolution_ != Resolution::confinedOpen)) {
-    joined = JoinPath(dir, name);
-    rel = &joined;
-  }
-  if (hook_) RunHook(*rel);
+  const auto whole = [&]() -> const std::string& {
+    if (rel == nullptr) {
+      joined = JoinPath(dir, name);
+      rel = &joined;
+    }
+    return *rel;
+  };
+  if (hook_) RunHook(whole());
   if (resolution_ == Resolution::confinedOpen && PlainName(name)) {
     // By its name inside its directory, which was opened confined; a link is followed the long way below.
     DirectoryHandles::Handle* handle = DirectoryHandle(dir);
@@ -225,16 +229,12 @@ bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const st
       return true;
     }
   }
-  if (rel == nullptr) {
-    joined = JoinPath(dir, name);
-    rel = &joined;
-  }
   // The type first, on a handle that cannot read: a pipe or a device node is never opened.
-  const UniqueFd probe = Open(*rel, O_PATH);
+  const UniqueFd probe = Open(whole(), O_PATH);
   struct stat st {};
   if (!probe.valid() || fstat(probe.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   // Non-blocking and without a controlling terminal, in case the path was swapped since; then refused.
-  const UniqueFd f = Open(*rel, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  const UniqueFd f = Open(whole(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
   struct stat again {};
   if (!f.valid() || fstat(f.get(), &again) != 0 || !S_ISREG(again.st_mode) || !SameFile(st, again)) return false;
   ReadAllInto(f.get(), out, kMaxFileBytes, firstLineOnly, /*shortReadEnds=*/true);
