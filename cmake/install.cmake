@@ -1,7 +1,7 @@
 # What `cmake --install` puts where. On Linux the usual tree: the tool in bin/, its manual page (compressed,
 # as man reads it and Debian ships it) in share/man/man1/, the copyright and changelog in share/doc/devlist/
-# and the Ansible fact with its playbook in share/devlist/ansible/. On Windows a flat folder: the .exe, the
-# README and the licence, as the zip carries them.
+# and the Ansible facts (Linux and PowerShell) with the playbook in share/devlist/ansible/. On Windows a flat
+# folder: the .exe, the README and the licence, as the zip carries them.
 include(GNUInstallDirs)
 
 # Directories the install creates are 0755 whatever the umask, as a package needs them.
@@ -36,4 +36,5 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright ${CMAKE_BINARY_DIR}
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/contrib/ansible/devlist.fact
         DESTINATION ${CMAKE_INSTALL_DATADIR}/devlist/ansible)
 install(FILES ${CMAKE_SOURCE_DIR}/contrib/ansible/inventory.yml ${CMAKE_SOURCE_DIR}/contrib/ansible/README.md
+              ${CMAKE_SOURCE_DIR}/contrib/ansible/devlist.ps1
         DESTINATION ${CMAKE_INSTALL_DATADIR}/devlist/ansible)
