@@ -36,6 +36,10 @@ TEST(HasBit, ReadsWordsOfTheKernelsLong) {
       {"2001000 40010000", 45, false},
       {"1 00000000 00000000", 64, true},
       {"1 00000000 00000000", 32, false},
+      // A word longer than 8 digits is a 64-bit kernel's, however many digits the last one has.
+      {"20c100b17c000 1f0001 10000002", 80, true},
+      {"20c100b17c000 1f0001 10000002", 28, true},
+      {"20c100b17c000 1f0001 10000002", 48, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.set, sysfs::HasBit(c.bitmap, c.bit)) << "\"" << c.bitmap << "\" bit " << c.bit;

@@ -219,27 +219,26 @@ void AddDisk(ScanContext& context, const std::string& path, const std::string& d
 
 void ScanBlock(ScanContext& context) {
   const SysfsReader& tree = context.tree;
-  for (const std::string& name : tree.List("class/block")) {
-    const auto path = tree.Resolve(Join("class/block", name));
-    if (!path || context.graph.At(*path)) continue;
-    if (IsPartition(tree, *path)) continue;  // with its disk, below
-    const std::string devName = Base(*path);
+  for (const auto& [name, path] : DevicesListedIn(tree, "class/block")) {
+    if (context.graph.At(path)) continue;
+    if (IsPartition(tree, path)) continue;  // with its disk, below
+    const std::string devName = Base(path);
     if (IsNvmePathNode(devName)) continue;
     if (IsEmmcFixedArea(devName)) continue;
     if (StartsWith(devName, "ram") || StartsWith(devName, "zram")) continue;
     const bool loop = StartsWith(devName, "loop");
     std::string backing;
     if (loop) {
-      backing = Printable(tree.Attr(*path, "loop/backing_file"));
+      backing = Printable(tree.Attr(path, "loop/backing_file"));
       if (backing.empty()) continue;
-    } else if (StartsWith(*path, "devices/virtual/nvme-subsystem/")) {
-      const auto controller = SubsystemController(tree, Dir(*path));
-      if (controller) AddDisk(context, *path, devName, false, backing, controller);
+    } else if (StartsWith(path, "devices/virtual/nvme-subsystem/")) {
+      const auto controller = SubsystemController(tree, Dir(path));
+      if (controller) AddDisk(context, path, devName, false, backing, controller);
       continue;
-    } else if (StartsWith(*path, "devices/virtual/")) {
+    } else if (StartsWith(path, "devices/virtual/")) {
       continue;  // device-mapper and md arrays are volumes of other disks, not drives
     }
-    AddDisk(context, *path, devName, loop, backing);
+    AddDisk(context, path, devName, loop, backing);
   }
 }
 

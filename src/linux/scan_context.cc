@@ -51,23 +51,24 @@ std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path) {
 
 bool HasBit(const std::string& words, unsigned bit) {
   std::vector<unsigned long long> parts;
+  std::size_t longestWord = 0, lastWord = 0;
   std::size_t pos = 0;
   while (pos < words.size()) {
     while (pos < words.size() && words[pos] == ' ') ++pos;
     std::size_t end = words.find(' ', pos);
     if (end == std::string::npos) end = words.size();
-    if (end > pos) parts.push_back(ParseNumber(words.substr(pos, end - pos), 16).value_or(0));
+    if (end > pos) {
+      parts.push_back(ParseNumber(words.substr(pos, end - pos), 16).value_or(0));
+      longestWord = std::max(longestWord, end - pos);
+      lastWord = end - pos;
+    }
     pos = end;
   }
-  // The kernel writes each word of its long, the first without padding and every later one padded to the
-  // long's full width: so the padding tells a 32-bit kernel's words (8 digits) from a 64-bit one's (16).
+  // Words of a 64-bit kernel's long: a word of more than 8 digits says so, whatever the others look like
+  // (a mouse's "... 1f0001 20c100b17c000 10000002"). Else, when words follow the first and the last has
+  // exactly 8 digits, they are read as a 32-bit kernel's.
   unsigned wordBits = 64;
-  if (parts.size() > 1) {
-    const std::size_t lastStart = words.find_last_not_of(' ');
-    const std::size_t lastSpace = words.rfind(' ', lastStart);
-    const std::size_t digits = lastStart - (lastSpace == std::string::npos ? 0 : lastSpace + 1) + 1;
-    if (digits == 8) wordBits = 32;
-  }
+  if (parts.size() > 1 && longestWord <= 8 && lastWord == 8) wordBits = 32;
   const std::size_t word = bit / wordBits;
   if (word >= parts.size()) return false;
   return ((parts[parts.size() - 1 - word] >> (bit % wordBits)) & 1) != 0;

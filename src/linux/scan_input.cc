@@ -9,6 +9,15 @@
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
+namespace {
+
+// Whether an input (.../serio1/input/input12) is the input of a serio port.
+bool OnSerioPort(const SysfsReader& tree, const std::string& inputPath) {
+  const auto bus = tree.Resolve(Join(Dir(Dir(inputPath)), "subsystem"));
+  return bus && *bus == "bus/serio";
+}
+
+}  // namespace
 
 void ScanHid(ScanContext& context) {
   const SysfsReader& tree = context.tree;
@@ -18,10 +27,21 @@ void ScanHid(ScanContext& context) {
     unsigned fields[4] = {};
     if (!ParseSlotName(Base(path), fields) || fields[1] > 0xFFFF || fields[2] > 0xFFFF) continue;
     const unsigned vid = fields[1], pid = fields[2], inst = fields[3];
+    // On a USB interface, the number the USB scan read already (from the same descriptor field).
+    const std::string usbInterface = Dir(path);
+    const auto known = context.usbInterfaceNumbers.find(usbInterface);
+    // Its inputs are below it; older kernels put a USB HID device's inputs beside it, below the interface.
+    std::string inputDir = Join(path, "input");
+    std::vector<std::string> inputNames = tree.List(inputDir);
+    if (inputNames.empty() &&
+        (known != context.usbInterfaceNumbers.end() || tree.Uevent(usbInterface, "DEVTYPE") == "usb_interface")) {
+      inputDir = Join(usbInterface, "input");
+      inputNames = tree.List(inputDir);
+    }
     std::vector<std::pair<std::string, InputKind>> inputs;
-    for (const std::string& in : tree.List(Join(path, "input"))) {
-      const std::string ip = Join(Join(path, "input"), in);
-      inputs.emplace_back(ip, InputKindOf(tree, ip));
+    for (const std::string& in : inputNames) {
+      const std::string ip = Join(inputDir, in);
+      if (!graph.InputHandled(ip)) inputs.emplace_back(ip, InputKindOf(tree, ip));
     }
     InputKind kind = InputKind::other;
     for (const auto& [ip, k] : inputs) {
@@ -32,9 +52,6 @@ void ScanHid(ScanContext& context) {
     }
     Node n;
     n.path = path;
-    // On a USB interface, the number the USB scan read already (from the same descriptor field).
-    const std::string usbInterface = Dir(path);
-    const auto known = context.usbInterfaceNumbers.find(usbInterface);
     const std::optional<unsigned long long> mi = known != context.usbInterfaceNumbers.end()
                                                      ? std::optional(known->second)
                                                      : ParseNumber(tree.Attr(usbInterface, "bInterfaceNumber"), 16);
@@ -79,7 +96,10 @@ void ScanInputs(ScanContext& context) {
     if (graph.InputHandled(path)) continue;
     const InputKind kind = InputKindOf(tree, path);
     NodeInterface itf;
-    if (const std::optional<NodeId> owner = graph.Above(path)) {
+    // A keyboard or pointing device on a serio port is a device of its own, whatever is listed above the
+    // port (the keyboard controller's platform device, a port it passes through).
+    const bool onSerioPort = kind != InputKind::other && OnSerioPort(tree, path);
+    if (const std::optional<NodeId> owner = onSerioPort ? std::nullopt : graph.Above(path)) {
       graph.MarkInputHandled(path);
       if (InputInterfaceOf(tree, path, kind, itf)) graph.AddInterface(*owner, itf.guid, itf.path);
       continue;

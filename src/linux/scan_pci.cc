@@ -139,14 +139,13 @@ PciIds PciIdsOf(const SysfsReader& tree, const std::string& path) {
 
 void ScanPci(ScanContext& context) {
   const SysfsReader& tree = context.tree;
-  for (const std::string& name : tree.List("bus/pci/devices")) {
-    const auto path = tree.Resolve(Join("bus/pci/devices", name));
-    if (!path || context.graph.At(*path)) continue;
+  for (const auto& [name, path] : DevicesListedIn(tree, "bus/pci/devices")) {
+    if (context.graph.At(path)) continue;
     unsigned bus = 0, dev = 0, fn = 0;
-    if (!ParsePciSlot(Base(*path), bus, dev, fn)) continue;
-    const PciIds ids = PciIdsOf(tree, *path);
+    if (!ParsePciSlot(Base(path), bus, dev, fn)) continue;
+    const PciIds ids = PciIdsOf(tree, path);
     // A folder gone by now is no device; one that is there keeps its place whatever of it cannot be read.
-    if (!tree.IsDir(*path)) continue;
+    if (!tree.IsDir(path)) continue;
     const std::string ven = ids.vendor.empty() ? "FFFF" : ids.vendor;  // what a read of no function returns
     const std::string did = ids.device.empty() ? "FFFF" : ids.device;
     std::string sub = ids.subsystemDevice + ids.subsystemVendor;
@@ -154,14 +153,14 @@ void ScanPci(ScanContext& context) {
     const std::string rev = ids.revision.empty() ? "00" : ids.revision;
     const std::string& cc = ids.classCode;
     // Without its class code a function is classed by what it carries: a network interface makes it one.
-    const unsigned base = cc.empty() ? (tree.IsDir(Join(*path, "net")) ? 0x02u : 0xFFu)
+    const unsigned base = cc.empty() ? (tree.IsDir(Join(path, "net")) ? 0x02u : 0xFFu)
                                      : static_cast<unsigned>(std::stoul(cc.substr(0, 2), nullptr, 16));
     const unsigned subclass = cc.empty() ? 0x80u : static_cast<unsigned>(std::stoul(cc.substr(2, 2), nullptr, 16));
 
     Node n;
-    n.path = *path;
+    n.path = path;
     const std::string vd = "PCI\\VEN_" + ven + "&DEV_" + did;
-    n.id = vd + "&SUBSYS_" + sub + "&REV_" + rev + "\\" + SuffixOf(3, Dir(*path), Hex(dev << 3 | fn, 2));
+    n.id = vd + "&SUBSYS_" + sub + "&REV_" + rev + "\\" + SuffixOf(3, Dir(path), Hex(dev << 3 | fn, 2));
     n.cls = PciSetupClass(base, subclass);
     n.hardwareIds = {vd + "&SUBSYS_" + sub + "&REV_" + rev, vd + "&SUBSYS_" + sub};
     n.compatibleIds = {vd + "&REV_" + rev, vd};
@@ -173,25 +172,25 @@ void ScanPci(ScanContext& context) {
     } else {
       n.compatibleIds.push_back("PCI\\VEN_" + ven);
     }
-    std::string modalias = tree.Uevent(*path, "MODALIAS");
-    if (modalias.empty()) modalias = tree.Attr(*path, "modalias");
+    std::string modalias = tree.Uevent(path, "MODALIAS");
+    if (modalias.empty()) modalias = tree.Attr(path, "modalias");
     const HwdbProperties db = context.Lookup(modalias);
     n.desc = DatabaseName(db, "ID_MODEL_FROM_DATABASE");
-    if (n.desc.empty()) n.desc = Printable(tree.Attr(*path, "label"));
+    if (n.desc.empty()) n.desc = Printable(tree.Attr(path, "label"));
     if (n.desc.empty() && PciClassText(base, subclass) != nullptr) n.desc = PciClassText(base, subclass);
     if (n.desc.empty()) n.desc = n.cls->generic;
     n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
     // Transport drivers (virtio) hand the function to a driver of a child device: that one is on top.
-    for (const std::string& child : tree.List(*path)) {
-      if (StartsWith(child, "virtio") && tree.IsDir(Join(*path, child))) {
-        const std::string top = DriverOf(tree, Join(*path, child));
+    for (const std::string& child : tree.List(path)) {
+      if (StartsWith(child, "virtio") && tree.IsDir(Join(path, child))) {
+        const std::string top = DriverOf(tree, Join(path, child));
         if (top.empty()) continue;
-        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(context, Join(*path, child), top);
+        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(context, Join(path, child), top);
         n.drivers.push_back(top);
       }
     }
-    const std::string own = DriverOf(tree, *path);
-    if (!own.empty() && n.drivers.empty()) n.driverVersion = DriverVersionOf(context, *path, own);
+    const std::string own = DriverOf(tree, path);
+    if (!own.empty() && n.drivers.empty()) n.driverVersion = DriverVersionOf(context, path, own);
     if (!own.empty()) n.drivers.push_back(own);
     n.busDriver = "pci";
     n.driverExpected = PciDriverExpected(base);
@@ -201,14 +200,14 @@ void ScanPci(ScanContext& context) {
     n.legacyBus = kLegacyBusPci;
     n.busNumber = bus;
     n.address = dev << 16 | fn;
-    const auto numa = ParseNumber(tree.Attr(*path, "numa_node"), 10);
+    const auto numa = ParseNumber(tree.Attr(path, "numa_node"), 10);
     if (numa && *numa < 1024) n.numa = static_cast<DWORD>(*numa);
-    const std::string acpi = FirmwarePathOf(tree, *path);
+    const std::string acpi = FirmwarePathOf(tree, path);
     n.bios = BiosName(acpi);
-    const std::string loc = PciLocationPath(*path);
+    const std::string loc = PciLocationPath(path);
     if (!loc.empty()) n.locationPaths.push_back(loc);
     if (!AcpiLocationPath(acpi).empty()) n.locationPaths.push_back(AcpiLocationPath(acpi));
-    if (base == 0x0C && subclass == 0x03) n.interfaces.push_back({kItfUsbHost, "/sys/bus/pci/devices/" + Base(*path)});
+    if (base == 0x0C && subclass == 0x03) n.interfaces.push_back({kItfUsbHost, "/sys/bus/pci/devices/" + Base(path)});
     context.graph.Add(std::move(n));
   }
 }
