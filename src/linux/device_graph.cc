@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "device_id_index.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -30,12 +29,6 @@ bool IsNormalInstanceId(std::string_view id) {
 
 }  // namespace
 
-std::size_t DeviceGraph::FoldedHash::operator()(std::string_view s) const { return model::HashFoldedId(s); }
-
-bool DeviceGraph::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-  return model::SameFoldedId(a, b);
-}
-
 NodeId DeviceGraph::Add(Node node) {
   // Whatever a scanner made, the id leaves here in the one shape (three parts, clean, bounded); a taken id
   // gets "&1", "&2", ... on its instance part, within the same bound.
@@ -57,11 +50,13 @@ NodeId DeviceGraph::Add(Node node) {
 }
 
 void DeviceGraph::Alias(const std::string& path, NodeId id) {
-  if (!path.empty()) byPath_.Insert(path, id);
+  if (!path.empty()) byPath_.try_emplace(path, id);
 }
 
 std::optional<NodeId> DeviceGraph::At(std::string_view path) const {
-  return byPath_.Find(path);
+  const auto found = byPath_.find(path);
+  if (found == byPath_.end()) return std::nullopt;
+  return found->second;
 }
 
 std::optional<NodeId> DeviceGraph::AtOrAbove(std::string_view path) const {
@@ -166,7 +161,7 @@ void DeviceGraph::LinkParents() {
     std::optional<NodeId> parent;
     if (!n.parentAcpiPath.empty()) {
       for (std::string_view up = DirView(n.parentAcpiPath); !up.empty() && !parent; up = DirView(up)) {
-        parent = byAcpi_.Find(up);
+        if (const auto found = byAcpi_.find(up); found != byAcpi_.end()) parent = found->second;
       }
     } else if (n.parentIsAcpiRoot) {
       parent = acpiRoot_;
@@ -203,10 +198,11 @@ void DeviceGraph::LinkParents() {
     nodes_[i]->container = containers[i];
     if (!below[i].empty()) nodes_[i]->busDriver = std::move(below[i]);
   }
-  byPath_.Clear();
-  byAcpi_.Clear();
-  usedIds_.clear();
-  handledInputs_.clear();
+  // Emptied with their buckets freed: no scan looks anything up from here on.
+  byPath_ = {};
+  byAcpi_ = {};
+  usedIds_ = {};
+  handledInputs_ = {};
 }
 
 GUID DeviceGraph::ContainerOf(NodeId id) const {

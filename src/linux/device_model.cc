@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "device_id_index.h"
 #include "device_links.h"
 #include "device_property_keys.h"
+#include "folded_id.h"
 
 namespace devlist::model {
 
@@ -19,7 +19,9 @@ struct State {
   std::deque<Device> devices;
   std::deque<Interface> interfaces;
   std::vector<std::uint32_t> interfaceOwners;  // index in devices of each interface's device
-  DeviceIdIndex deviceIndex;  // every instance id to its index in devices
+  // Every instance id to its index in devices; the keys are views of the devices' own ids, which stay where
+  // they are until Clear (a deque never moves its elements when it grows).
+  std::unordered_map<std::string_view, std::size_t, FoldedIdHash, FoldedIdEqual> deviceIndex;
   DeviceLinks links;
   // Side tables of test hooks and deferred fills: empty, and so free, unless something is set.
   std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
@@ -120,7 +122,7 @@ void Clear() {
   s.devices.clear();
   s.interfaces.clear();
   s.interfaceOwners.clear();
-  s.deviceIndex.Clear();
+  s.deviceIndex.clear();
   s.readHooks.clear();
   s.deferredFills.clear();
   s.links.Clear();
@@ -133,14 +135,15 @@ void Clear() {
 
 Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool present) {
   State& s = TheState();
-  const std::size_t next = s.devices.size();
-  const std::size_t place = s.deviceIndex.FindOrAdd(instanceId, next, s.devices);
-  if (place != next) return s.devices[place];
+  if (const auto found = s.deviceIndex.find(instanceId); found != s.deviceIndex.end()) {
+    return s.devices[found->second];
+  }
   Device& device = s.devices.emplace_back();
   device.instanceId = instanceId;
   device.setupClass = setupClass;
   device.present = present;
-  device.place = place;
+  device.place = s.devices.size() - 1;
+  s.deviceIndex.emplace(device.instanceId, device.place);
   return device;
 }
 
@@ -150,7 +153,10 @@ Device* FindDevice(const std::string& instanceId) {
 }
 
 std::optional<std::size_t> DeviceIndex(const std::string& instanceId) {
-  return TheState().deviceIndex.Find(instanceId, TheState().devices);
+  const auto& index = TheState().deviceIndex;
+  const auto found = index.find(instanceId);
+  if (found == index.end()) return std::nullopt;
+  return found->second;
 }
 
 void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const BYTE* value, std::size_t size) {
