@@ -98,33 +98,33 @@ void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {
 }
 
 void DeviceGraph::AddInterface(NodeId id, const GUID& guid, const std::string& path) {
-  AddInterfaceTo(mutable_node(id), guid, path);
+  AddInterfaceTo(MutableNode(id), guid, path);
 }
 
 void DeviceGraph::AttachNetworkInterface(NodeId id, const std::string& itfPath, const std::string& name) {
   AddInterface(id, kItfNet, itfPath);
-  mutable_node(id).names.push_back(name);
+  MutableNode(id).names.push_back(name);
 }
 
 void DeviceGraph::AttachSerialPort(NodeId id, const std::string& devicePath, const std::string& name) {
   AddInterface(id, kItfComport, devicePath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   n.names.push_back(name);
   if (n.cls == &kUsbDevice || n.cls == &kUsb) n.cls = &kPorts;
 }
 
 void DeviceGraph::AttachGnssReceiver(NodeId id) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kUsbDevice || n.cls == &kUsb || n.cls == &kPorts || n.cls == &kSystem) n.cls = &kGnss;
 }
 
 void DeviceGraph::AttachFunctionClass(NodeId id, const ClassInfo& cls) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kSystem) n.cls = &cls;
 }
 
 void DeviceGraph::AttachFunctionDriver(NodeId id, const std::string& driver, const std::string& version) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (!n.drivers.empty() || driver.empty()) return;
   n.drivers.push_back(driver);
   n.driverVersion = version;
@@ -132,7 +132,7 @@ void DeviceGraph::AttachFunctionDriver(NodeId id, const std::string& driver, con
 
 void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
   AddInterface(id, kItfBthPort, itfPath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kUsbDevice) n.cls = &kBluetooth;
 }
 
@@ -144,13 +144,13 @@ void DeviceGraph::AttachVideoCapture(NodeId id, const std::string& devicePath) {
 void DeviceGraph::AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
                                       const std::string& model) {
   AddInterface(id, kItfBattery, itfPath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (!maker.empty()) n.manufacturer = maker;
   if (!model.empty()) n.model = model;
 }
 
 void DeviceGraph::AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.bios.empty()) n.bios = biosName;
   RegisterAcpiNode(acpiPath, id);
 }

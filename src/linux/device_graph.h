@@ -125,7 +125,7 @@ class DeviceGraph {
   std::unique_ptr<Node> Take(NodeId id);
 
  private:
-  Node& mutable_node(NodeId id) { return *nodes_[id]; }
+  Node& MutableNode(NodeId id) { return *nodes_[id]; }
   GUID ContainerOf(NodeId id) const;
 
   // Paths and inputs found by their views, without a string made for the lookup; no lookup needs an order.
