@@ -39,8 +39,6 @@ State& TheState() {
   return state;
 }
 
-bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
-
 // Runs `change`, which may move the properties of `list` to new places; their hooks follow them there.
 template <typename F>
 void KeepingHooks(std::vector<Property>& list, F change) {

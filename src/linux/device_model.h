@@ -39,6 +39,9 @@ struct Property {
   [[no_unique_address]] ReadHook beforeRead;
 };
 
+/// Whether two property keys are the same: the same format and property id.
+inline bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
+
 struct Device {
   std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
   GUID setupClass{};
