@@ -54,19 +54,11 @@ void KeepingHooks(std::vector<Property>& list, F change) {
   for (auto& [i, hook] : held) hooks[&list[i].beforeRead] = std::move(hook);
 }
 
-// The bit of Device::keyBits for a key. The keys of one format differ in their property ids, mostly small and
-// in a row, so those take the low bits as they are and the format only shifts them.
-std::uint64_t KeyBit(const DEVPROPKEY& key) { return std::uint64_t{1} << ((key.pid + key.fmtid.Data1) & 63); }
-
 // The property of this key, added (with no value) when the device has none.
 Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
-  const std::uint64_t bit = KeyBit(key);
-  if ((device.keyBits & bit) != 0) {
-    for (Property& p : device.properties) {
-      if (SameKey(p.key, key)) return p;
-    }
+  for (Property& p : device.properties) {
+    if (SameKey(p.key, key)) return p;
   }
-  device.keyBits |= bit;
   std::vector<Property>& list = device.properties;
   if (list.size() == list.capacity() && !TheState().readHooks.empty()) {
     KeepingHooks(list, [&list] { list.emplace_back(); });
@@ -226,7 +218,6 @@ void MoveProperties(Device& device, Device& from) {
     to.value = p.value;
   }
   from.properties.clear();
-  from.keyBits = 0;
 }
 
 void TrimProperties(Device& device) {
