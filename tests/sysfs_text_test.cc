@@ -68,6 +68,17 @@ TEST(SysfsText, UpperMapsOnlyAsciiLetters) {
   EXPECT_EQ("\xC3\xA9\xFF@[`{", Upper("\xC3\xA9\xFF@[`{"));
 }
 
+TEST(SysfsText, PrintableAsciiIsEveryByteFromSpaceToTilde) {
+  for (std::size_t place = 0; place < 12; ++place) {
+    for (int value = 0; value < 256; ++value) {
+      std::string text = "PCI\\VEN_8086";
+      text[place] = static_cast<char>(value);
+      EXPECT_EQ(value >= 0x20 && value < 0x7F, IsPrintableAscii(text)) << "byte " << value << " at " << place;
+    }
+  }
+  EXPECT_TRUE(IsPrintableAscii(""));
+}
+
 TEST(SysfsText, InstanceIdsHaveThreeCleanBoundedParts) {
   const struct {
     std::string enumerator, device, instance, out;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "device_id_index.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -30,12 +29,6 @@ bool IsNormalInstanceId(std::string_view id) {
 
 }  // namespace
 
-std::size_t DeviceGraph::FoldedHash::operator()(std::string_view s) const { return model::HashFoldedId(s); }
-
-bool DeviceGraph::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-  return model::SameFoldedId(a, b);
-}
-
 NodeId DeviceGraph::Add(Node node) {
   // Whatever a scanner made, the id leaves here in the one shape (three parts, clean, bounded); a taken id
   // gets "&1", "&2", ... on its instance part, within the same bound.
@@ -57,11 +50,13 @@ NodeId DeviceGraph::Add(Node node) {
 }
 
 void DeviceGraph::Alias(const std::string& path, NodeId id) {
-  if (!path.empty()) byPath_.Insert(path, id);
+  if (!path.empty()) byPath_.try_emplace(path, id);
 }
 
 std::optional<NodeId> DeviceGraph::At(std::string_view path) const {
-  return byPath_.Find(path);
+  const auto found = byPath_.find(path);
+  if (found == byPath_.end()) return std::nullopt;
+  return found->second;
 }
 
 std::optional<NodeId> DeviceGraph::AtOrAbove(std::string_view path) const {
@@ -103,33 +98,33 @@ void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {
 }
 
 void DeviceGraph::AddInterface(NodeId id, const GUID& guid, const std::string& path) {
-  AddInterfaceTo(mutable_node(id), guid, path);
+  AddInterfaceTo(MutableNode(id), guid, path);
 }
 
 void DeviceGraph::AttachNetworkInterface(NodeId id, const std::string& itfPath, const std::string& name) {
   AddInterface(id, kItfNet, itfPath);
-  mutable_node(id).names.push_back(name);
+  MutableNode(id).names.push_back(name);
 }
 
 void DeviceGraph::AttachSerialPort(NodeId id, const std::string& devicePath, const std::string& name) {
   AddInterface(id, kItfComport, devicePath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   n.names.push_back(name);
   if (n.cls == &kUsbDevice || n.cls == &kUsb) n.cls = &kPorts;
 }
 
 void DeviceGraph::AttachGnssReceiver(NodeId id) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kUsbDevice || n.cls == &kUsb || n.cls == &kPorts || n.cls == &kSystem) n.cls = &kGnss;
 }
 
 void DeviceGraph::AttachFunctionClass(NodeId id, const ClassInfo& cls) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kSystem) n.cls = &cls;
 }
 
 void DeviceGraph::AttachFunctionDriver(NodeId id, const std::string& driver, const std::string& version) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (!n.drivers.empty() || driver.empty()) return;
   n.drivers.push_back(driver);
   n.driverVersion = version;
@@ -137,7 +132,7 @@ void DeviceGraph::AttachFunctionDriver(NodeId id, const std::string& driver, con
 
 void DeviceGraph::AttachBluetoothRadio(NodeId id, const std::string& itfPath) {
   AddInterface(id, kItfBthPort, itfPath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.cls == &kUsbDevice) n.cls = &kBluetooth;
 }
 
@@ -149,13 +144,13 @@ void DeviceGraph::AttachVideoCapture(NodeId id, const std::string& devicePath) {
 void DeviceGraph::AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
                                       const std::string& model) {
   AddInterface(id, kItfBattery, itfPath);
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (!maker.empty()) n.manufacturer = maker;
   if (!model.empty()) n.model = model;
 }
 
 void DeviceGraph::AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName) {
-  Node& n = mutable_node(id);
+  Node& n = MutableNode(id);
   if (n.bios.empty()) n.bios = biosName;
   RegisterAcpiNode(acpiPath, id);
 }
@@ -166,7 +161,7 @@ void DeviceGraph::LinkParents() {
     std::optional<NodeId> parent;
     if (!n.parentAcpiPath.empty()) {
       for (std::string_view up = DirView(n.parentAcpiPath); !up.empty() && !parent; up = DirView(up)) {
-        parent = byAcpi_.Find(up);
+        if (const auto found = byAcpi_.find(up); found != byAcpi_.end()) parent = found->second;
       }
     } else if (n.parentIsAcpiRoot) {
       parent = acpiRoot_;
@@ -203,10 +198,11 @@ void DeviceGraph::LinkParents() {
     nodes_[i]->container = containers[i];
     if (!below[i].empty()) nodes_[i]->busDriver = std::move(below[i]);
   }
-  byPath_.Clear();
-  byAcpi_.Clear();
-  usedIds_.clear();
-  handledInputs_.clear();
+  // Emptied with their buckets freed: no scan looks anything up from here on.
+  byPath_ = {};
+  byAcpi_ = {};
+  usedIds_ = {};
+  handledInputs_ = {};
 }
 
 GUID DeviceGraph::ContainerOf(NodeId id) const {

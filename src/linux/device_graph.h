@@ -9,11 +9,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "device_classes.h"
-#include "path_index.h"
+#include "folded_id.h"
 #include "platform.h"
 
 namespace devlist::sysfs {
@@ -105,7 +106,7 @@ class DeviceGraph {
   void AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName);
 
   /// An ACPI device node, found by its ACPI path when the devices below it look for their parent.
-  void RegisterAcpiNode(const std::string& acpiPath, NodeId id) { byAcpi_.Insert(acpiPath, id); }
+  void RegisterAcpiNode(const std::string& acpiPath, NodeId id) { byAcpi_.try_emplace(acpiPath, id); }
   void SetAcpiRoot(NodeId id) { acpiRoot_ = id; }
 
   /// Inputs that a device has claimed already, so the input scan does not list them again.
@@ -124,30 +125,25 @@ class DeviceGraph {
   std::unique_ptr<Node> Take(NodeId id);
 
  private:
-  Node& mutable_node(NodeId id) { return *nodes_[id]; }
+  Node& MutableNode(NodeId id) { return *nodes_[id]; }
   GUID ContainerOf(NodeId id) const;
 
-  // Inputs found by their views, without a string made for the lookup; no lookup needs an order.
+  // Paths and inputs found by their views, without a string made for the lookup; no lookup needs an order.
   struct ViewHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  // Ids taken, compared without regard to case; the views are of the nodes' own ids, which never change
-  // while the set is kept (it is dropped before any node is taken).
-  struct FoldedHash {
-    std::size_t operator()(std::string_view s) const;
-  };
-  struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
+  using PathMap = std::unordered_map<std::string, NodeId, ViewHash, std::equal_to<>>;
 
   // A node apiece: growing the list moves pointers, never nodes, and a taken node's room is freed at once.
   std::vector<std::unique_ptr<Node>> nodes_;
   std::vector<std::optional<NodeId>> parents_;
   std::vector<std::vector<NodeId>> children_;
-  PathIndex byPath_;
-  PathIndex byAcpi_;
-  std::unordered_set<std::string_view, FoldedHash, FoldedEqual> usedIds_;
+  PathMap byPath_;  // a path finds the first node it was given
+  PathMap byAcpi_;
+  // Ids taken, compared without regard to case; the views are of the nodes' own ids, which never change
+  // while the set is kept (it is dropped before any node is taken).
+  std::unordered_set<std::string_view, model::FoldedIdHash, model::FoldedIdEqual> usedIds_;
   std::unordered_set<std::string, ViewHash, std::equal_to<>> handledInputs_;
   std::optional<NodeId> acpiRoot_;
 };

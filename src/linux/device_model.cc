@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "device_id_index.h"
 #include "device_links.h"
 #include "device_property_keys.h"
+#include "folded_id.h"
 
 namespace devlist::model {
 
@@ -19,7 +19,9 @@ struct State {
   std::deque<Device> devices;
   std::deque<Interface> interfaces;
   std::vector<std::uint32_t> interfaceOwners;  // index in devices of each interface's device
-  DeviceIdIndex deviceIndex;  // every instance id to its index in devices
+  // Every instance id to its index in devices; the keys are views of the devices' own ids, which stay where
+  // they are until Clear (a deque never moves its elements when it grows).
+  std::unordered_map<std::string_view, std::size_t, FoldedIdHash, FoldedIdEqual> deviceIndex;
   DeviceLinks links;
   // Side tables of test hooks and deferred fills: empty, and so free, unless something is set.
   std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
@@ -37,8 +39,6 @@ State& TheState() {
   return state;
 }
 
-bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
-
 // Runs `change`, which may move the properties of `list` to new places; their hooks follow them there.
 template <typename F>
 void KeepingHooks(std::vector<Property>& list, F change) {
@@ -54,19 +54,11 @@ void KeepingHooks(std::vector<Property>& list, F change) {
   for (auto& [i, hook] : held) hooks[&list[i].beforeRead] = std::move(hook);
 }
 
-// The bit of Device::keyBits for a key. The keys of one format differ in their property ids, mostly small and
-// in a row, so those take the low bits as they are and the format only shifts them.
-std::uint64_t KeyBit(const DEVPROPKEY& key) { return std::uint64_t{1} << ((key.pid + key.fmtid.Data1) & 63); }
-
 // The property of this key, added (with no value) when the device has none.
 Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
-  const std::uint64_t bit = KeyBit(key);
-  if ((device.keyBits & bit) != 0) {
-    for (Property& p : device.properties) {
-      if (SameKey(p.key, key)) return p;
-    }
+  for (Property& p : device.properties) {
+    if (SameKey(p.key, key)) return p;
   }
-  device.keyBits |= bit;
   std::vector<Property>& list = device.properties;
   if (list.size() == list.capacity() && !TheState().readHooks.empty()) {
     KeepingHooks(list, [&list] { list.emplace_back(); });
@@ -120,7 +112,7 @@ void Clear() {
   s.devices.clear();
   s.interfaces.clear();
   s.interfaceOwners.clear();
-  s.deviceIndex.Clear();
+  s.deviceIndex.clear();
   s.readHooks.clear();
   s.deferredFills.clear();
   s.links.Clear();
@@ -133,14 +125,15 @@ void Clear() {
 
 Device& AddDevice(const std::string& instanceId, const GUID& setupClass, bool present) {
   State& s = TheState();
-  const std::size_t next = s.devices.size();
-  const std::size_t place = s.deviceIndex.FindOrAdd(instanceId, next, s.devices);
-  if (place != next) return s.devices[place];
+  if (const auto found = s.deviceIndex.find(instanceId); found != s.deviceIndex.end()) {
+    return s.devices[found->second];
+  }
   Device& device = s.devices.emplace_back();
   device.instanceId = instanceId;
   device.setupClass = setupClass;
   device.present = present;
-  device.place = place;
+  device.place = s.devices.size() - 1;
+  s.deviceIndex.emplace(device.instanceId, device.place);
   return device;
 }
 
@@ -150,7 +143,10 @@ Device* FindDevice(const std::string& instanceId) {
 }
 
 std::optional<std::size_t> DeviceIndex(const std::string& instanceId) {
-  return TheState().deviceIndex.Find(instanceId, TheState().devices);
+  const auto& index = TheState().deviceIndex;
+  const auto found = index.find(instanceId);
+  if (found == index.end()) return std::nullopt;
+  return found->second;
 }
 
 void SetProperty(Device& device, const DEVPROPKEY& key, DEVPROPTYPE type, const BYTE* value, std::size_t size) {
@@ -222,7 +218,6 @@ void MoveProperties(Device& device, Device& from) {
     to.value = p.value;
   }
   from.properties.clear();
-  from.keyBits = 0;
 }
 
 void TrimProperties(Device& device) {

@@ -39,14 +39,14 @@ struct Property {
   [[no_unique_address]] ReadHook beforeRead;
 };
 
+/// Whether two property keys are the same: the same format and property id.
+inline bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
+
 struct Device {
   std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
   GUID setupClass{};
   bool present = true;
-  std::vector<Property> properties;  // changed only by the functions below, which keep `keyBits` true
-  /// A bit for each key of `properties`, chosen by the key: a key whose bit is clear is surely not there, so
-  /// adding it needs no search.
-  std::uint64_t keyBits = 0;
+  std::vector<Property> properties;  // at most one of each key
   /// Test hook: nonzero makes CM_Get_Device_ID_Size and CM_Get_Device_IDA fail with this code.
   CONFIGRET idError = CR_SUCCESS;
   /// Its place in the model, set by AddDevice, so that linking it needs no search by id.

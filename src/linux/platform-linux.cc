@@ -15,13 +15,11 @@
 
 #include "device_model.h"
 #include "last_error.h"
-#include "property_lookup.h"
 
 namespace {
 
 using devlist::platform::Fail;
 using devlist::platform::lastError;
-using devlist::platform::PropertyLookup;
 
 // Where the last SetupDiEnumDeviceInterfaces of a set stopped, so that the usual walk (member 0, 1, 2, ...
 // under one filter) resumes there instead of counting again from the start.
@@ -35,6 +33,29 @@ struct InterfaceWalk {
   std::size_t position = 0;  // ...and where it stands in the set's interfaces
 };
 
+// The device a set read a property of last. A report reads every key of its catalogue from one device in a
+// row: this spares each read the model's lookup of the device and of a fill it may still have to run.
+class LastDeviceRead {
+ public:
+  // The device behind a Reserved value, its deferred fill run; null when there is none.
+  devlist::model::Device* DeviceFor(ULONG_PTR reserved) {
+    if (device_ == nullptr || reserved != reserved_ || generation_ != devlist::model::Generation() ||
+        deferrals_ != devlist::model::DeferralCount()) {
+      device_ = devlist::model::DeviceForPropertyRead(reserved - 1);
+      reserved_ = reserved;
+      generation_ = devlist::model::Generation();
+      deferrals_ = devlist::model::DeferralCount();
+    }
+    return device_;
+  }
+
+ private:
+  devlist::model::Device* device_ = nullptr;
+  ULONG_PTR reserved_ = 0;
+  std::size_t generation_ = 0;
+  std::size_t deferrals_ = 0;
+};
+
 // A device information set: a snapshot of which devices (and, for interface sets, which interfaces) it
 // holds, as model indices plus one (the values of Reserved), in enumeration order, with a bitmap of each
 // for membership tests.
@@ -44,7 +65,7 @@ struct DeviceInfoSet {
   std::vector<bool> hasDevice;  // by model index
   std::vector<bool> hasInterface;
   InterfaceWalk walk;
-  PropertyLookup properties;
+  LastDeviceRead lastRead;
 
   bool HoldsDevice(ULONG_PTR reserved) const {
     return reserved != 0 && reserved <= hasDevice.size() && hasDevice[reserved - 1];
@@ -79,6 +100,14 @@ const devlist::model::Device* DeviceAt(std::size_t handle) {
   const auto& devices = devlist::model::Devices();
   if (handle == 0 || handle > devices.size()) return nullptr;
   return &devices[handle - 1];
+}
+
+// What Windows hands back for a device of a set: its class, and the model index plus one as both its
+// instance handle and its Reserved value.
+void FillDeviceInfo(SP_DEVINFO_DATA& data, std::size_t handle, const devlist::model::Device& device) {
+  data.ClassGuid = device.setupClass;
+  data.DevInst = static_cast<DWORD>(handle);
+  data.Reserved = handle;
 }
 
 }  // namespace
@@ -156,9 +185,7 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD memberIndex, PSP_DEVINFO_DATA 
   const std::size_t index = set->devices[memberIndex];
   const devlist::model::Device* device = DeviceAt(index);
   if (device == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
-  data->ClassGuid = device->setupClass;
-  data->DevInst = static_cast<DWORD>(index);
-  data->Reserved = index;
+  FillDeviceInfo(*data, index, *device);
   lastError = ERROR_SUCCESS;
   return TRUE;
 }
@@ -228,28 +255,15 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE_INTERFACE_DATA
     const std::size_t owner = devlist::model::InterfaceOwner(index - 1) + 1;
     const devlist::model::Device* device = DeviceAt(owner);
     if (device == nullptr) return Fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
-    deviceInfoData->ClassGuid = device->setupClass;
-    deviceInfoData->DevInst = static_cast<DWORD>(owner);
-    deviceInfoData->Reserved = owner;
+    FillDeviceInfo(*deviceInfoData, owner, *device);
   }
   lastError = ERROR_SUCCESS;
   return TRUE;
 }
 
-namespace {
-
-// Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
-BOOL NotFound(DEVPROPTYPE* type, PDWORD requiredSize) {
-  *type = DEVPROP_TYPE_EMPTY;
-  if (requiredSize != nullptr) *requiredSize = 0;
-  return Fail(ERROR_NOT_FOUND);
-}
-
-// Every check and case of SetupDiGetDevicePropertyW; kept out of line, so that the common answer costs
-// little.
-[[gnu::noinline]] BOOL ReadDeviceProperty(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
-                                          DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
-                                          DWORD flags) {
+BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
+                               DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
+                               DWORD flags) {
   DeviceInfoSet* set = FindSet(handle);
   if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_PARAMETER);
@@ -258,9 +272,10 @@ BOOL NotFound(DEVPROPTYPE* type, PDWORD requiredSize) {
   if (flags != 0) return Fail(ERROR_INVALID_FLAGS);
   if (!set->HoldsDevice(data->Reserved)) return Fail(ERROR_INVALID_PARAMETER);
   // The mutable device, because its deferred fill or a test hook on a property may change it.
-  if (set->properties.DeviceFor(data->Reserved) == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  if (devlist::model::Property* found = set->properties.Find(*key)) {
-    devlist::model::Property& p = *found;
+  devlist::model::Device* device = set->lastRead.DeviceFor(data->Reserved);
+  if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  for (devlist::model::Property& p : device->properties) {
+    if (!devlist::model::SameKey(p.key, *key)) continue;
     if (p.beforeRead) {
       const DWORD forced = p.beforeRead(p);
       if (forced != ERROR_SUCCESS) return Fail(forced);
@@ -273,23 +288,10 @@ BOOL NotFound(DEVPROPTYPE* type, PDWORD requiredSize) {
     lastError = ERROR_SUCCESS;
     return TRUE;
   }
-  return NotFound(type, requiredSize);
-}
-
-}  // namespace
-
-BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEVPROPKEY* key,
-                               DEVPROPTYPE* type, PBYTE buffer, DWORD bufferSize, PDWORD requiredSize,
-                               DWORD flags) {
-  // Most reads of a report ask the device read just before for a key it lacks: with every argument as the
-  // full checks want it, and the set's lookup sure of the answer, that answer needs nothing more.
-  auto* set = static_cast<DeviceInfoSet*>(handle);
-  if (set != nullptr && set == lastFoundSet && data != nullptr && data->cbSize == sizeof(SP_DEVINFO_DATA) &&
-      key != nullptr && type != nullptr && (buffer != nullptr || bufferSize == 0) && flags == 0 &&
-      set->properties.SurelyLacks(data->Reserved, *key)) {
-    return NotFound(type, requiredSize);
-  }
-  return ReadDeviceProperty(handle, data, key, type, buffer, bufferSize, requiredSize, flags);
+  // Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
+  *type = DEVPROP_TYPE_EMPTY;
+  if (requiredSize != nullptr) *requiredSize = 0;
+  return Fail(ERROR_NOT_FOUND);
 }
 
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO handle) {

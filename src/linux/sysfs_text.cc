@@ -3,11 +3,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdint>
 #include <cstdlib>
 
 #include "ansi_code_page.h"
-#include "word_hash.h"
 
 namespace devlist::sysfs {
 
@@ -68,15 +66,9 @@ std::string InstancePart(std::string_view s, std::size_t limit) {
 
 }  // namespace
 
-// Eight bytes at a time, then the rest one by one.
 bool IsPrintableAscii(std::string_view s) {
-  std::size_t i = 0;
-  for (; i + sizeof(std::uint64_t) <= s.size(); i += sizeof(std::uint64_t)) {
-    const std::uint64_t word = WordAt(s.data() + i, sizeof(std::uint64_t));
-    if (((~LowSevenFrom(word, 0x20) | LowSevenFrom(word, 0x7F) | word) & kTopBits) != 0) return false;
-  }
-  for (; i < s.size(); ++i) {
-    if (s[i] < 0x20 || s[i] >= 0x7F) return false;
+  for (const char c : s) {
+    if (c < 0x20 || c >= 0x7F) return false;
   }
   return true;
 }

@@ -1,4 +1,4 @@
-// Bytes taken eight at a time, for the hashes and checks of ids, paths and values that go a word at a time.
+// Bytes taken eight at a time, for the hashes of kept folders and values and the ASCII check of texts.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +9,8 @@
 namespace devlist {
 
 inline constexpr std::uint64_t kWordHashMultiplier = 0x9E3779B97F4A7C15ull;
-/// Each byte's top bit, and each byte's lowest bit, of a word.
+/// Each byte's top bit of a word.
 inline constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
-inline constexpr std::uint64_t kLowBits = 0x0101010101010101ull;
 
 /// The eight bytes at `bytes` as one word; when fewer than eight are left (`n`), those, the rest of the word
 /// zero.
@@ -31,13 +30,6 @@ inline bool IsAscii(std::string_view text) {
   std::uint64_t seen = 0;
   for (std::size_t i = 0; i < text.size(); i += sizeof seen) seen |= WordAt(text.data() + i, text.size() - i);
   return (seen & kTopBits) == 0;
-}
-
-/// The top bit of each byte of `word` whose low seven bits are `bound` (below 0x80) or more, eight bytes at
-/// once: the low seven bits plus a bias carry into the top bit exactly when they reach the bound, and never
-/// into the next byte.
-inline std::uint64_t LowSevenFrom(std::uint64_t word, unsigned bound) {
-  return ((word & ~kTopBits) + (0x80 - bound) * kLowBits) & kTopBits;
 }
 
 /// A running hash with one more word in it.
