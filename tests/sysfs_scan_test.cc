@@ -391,9 +391,9 @@ TEST_F(SysfsScanTest, HostileEntriesAreSkippedWithoutHarm) {
   EXPECT_EQ(std::string(256, 'x'), Text(*labelled, "Device_DeviceDesc"));  // capped, and not the outside file
   const model::Device* oddNet = model::FindDevice("ROOT\\NET\\0000");
   ASSERT_NE(nullptr, oddNet);
-  EXPECT_EQ("Virtual Network Adapter (eth\xEF\xBF\xBD?z)", Text(*oddNet, "NAME"));
+  EXPECT_EQ("Virtual Network Adapter (eth??z)", Text(*oddNet, "NAME"));  // the same "?" in both
   ASSERT_EQ(1u, model::Interfaces().size());
-  EXPECT_EQ("/sys/class/net/eth\xff?z", model::Interfaces().front().devicePath);
+  EXPECT_EQ("/sys/class/net/eth??z", model::Interfaces().front().devicePath);
 }
 
 TEST_F(SysfsScanTest, ADeviceThatVanishesDuringTheScanIsLeftOut) {
