@@ -10,6 +10,7 @@
 
 #include "ansi_code_page.h"
 #include "platform.h"
+#include "property_bytes.h"
 
 namespace devlist {
 namespace {
@@ -21,19 +22,8 @@ std::vector<BYTE> Le(std::uint64_t value, std::size_t width) {
   return bytes;
 }
 
-template <typename T>
-std::vector<BYTE> Raw(T value) {
-  std::vector<BYTE> bytes(sizeof(T));
-  std::memcpy(bytes.data(), &value, sizeof(T));
-  return bytes;
-}
-
-// 16-bit code units exactly as given (embedded NULs included), with no NUL added at the end.
-std::vector<BYTE> Units(const std::u16string& text) {
-  std::vector<BYTE> bytes(text.size() * 2);
-  std::memcpy(bytes.data(), text.data(), bytes.size());
-  return bytes;
-}
+using testing::Raw;
+using testing::Units;
 
 // A value as the first read leaves it: the bytes, then zeros up to 256.
 std::vector<BYTE> Padded(std::vector<BYTE> bytes) {
