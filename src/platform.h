@@ -141,6 +141,7 @@ inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 inline constexpr DWORD MAX_PATH = 260;
 inline constexpr UINT CP_ACP = 0;
+inline constexpr UINT CP_UTF8 = 65001;
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 inline constexpr HRESULT CO_E_IIDSTRING = static_cast<HRESULT>(0x800401F4u);

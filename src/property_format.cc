@@ -50,15 +50,6 @@ void AppendNumber(const BYTE* value, std::size_t size, std::string& out) {
 
 // Where the 16-bit string starting at unit `at` ends: at its NUL, or at the end of the value when no NUL comes.
 std::size_t WideStringEnd(const BYTE* value, std::size_t unitCount, std::size_t at) {
-  // Four units at a time while none of them is zero (a unit is zero when its lane borrows in the
-  // subtraction and had its top bit clear), then unit by unit to the NUL's place.
-  constexpr std::uint64_t kLanesLow = 0x0001000100010001u;
-  constexpr std::uint64_t kLanesHigh = 0x8000800080008000u;
-  for (; at + 4 <= unitCount; at += 4) {
-    std::uint64_t units = 0;
-    std::memcpy(&units, value + at * sizeof(WCHAR), sizeof units);
-    if (((units - kLanesLow) & ~units & kLanesHigh) != 0) break;
-  }
   while (at < unitCount && (value[at * sizeof(WCHAR)] != 0 || value[at * sizeof(WCHAR) + 1] != 0)) ++at;
   return at;
 }

@@ -48,37 +48,12 @@ std::string UnicodeToAnsi(const WCHAR* text) {
 }
 
 std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text) {
-  // The ASCII run at the start, the usual whole of a property's text, is copied unit for unit in one pass.
-  std::size_t ascii = 0;
-  while (ascii < text.size() && static_cast<char16_t>(text[ascii]) < 0x80) ++ascii;
-  std::string utf8(ascii, '\0');
-  for (std::size_t i = 0; i < ascii; ++i) utf8[i] = static_cast<char>(text[i]);
-  if (ascii == text.size()) return utf8;
-  utf8.reserve(text.size() + (text.size() - ascii) * 2);
-  for (std::size_t i = ascii; i < text.size(); ++i) {
-    char32_t c = static_cast<char16_t>(text[i]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00u);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // half of a pair whose other half is missing
-    }
-    if (c < 0x80) {
-      utf8.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
+  if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
+  const int units = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  if (WideCharToMultiByte(CP_UTF8, 0, text.data(), units, utf8.data(), size, nullptr, nullptr) != size) return {};
   return utf8;
 }
 

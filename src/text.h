@@ -19,8 +19,9 @@ void AppendUnicodeAsAnsi(const WCHAR* text, std::string& out);
 /// The same for text whose NUL stands at text[length], which then need not be looked for.
 void AppendUnicodeAsAnsi(const WCHAR* text, std::size_t length, std::string& out);
 
-/// 16-bit text as UTF-8, straight from the code units, whatever the ANSI code page: pairs of surrogates join
-/// into one character, and a surrogate without its partner becomes U+FFFD. Never fails.
+/// 16-bit text as UTF-8, whatever the ANSI code page (the platform's CP_UTF8 conversion): pairs of surrogates
+/// join into one character, and a surrogate without its partner becomes U+FFFD. Empty only for empty text or
+/// text of 2^31 units or more, which the platform cannot take in one call.
 std::string Utf16ToUtf8(std::basic_string_view<WCHAR> text);
 
 /// 8-bit text in the ANSI code page (as the A functions hand it out) as 16-bit text; empty when it cannot be

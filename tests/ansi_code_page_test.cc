@@ -23,11 +23,13 @@ TEST(AnsiCodePage, SizingAndFillingAgreeOnEveryKindOfText) {
       {u"\u4e2d\u65e5", "\xe4\xb8\xad\xe6\x97\xa5"},
       {u"\U0001F600", "\xf0\x9f\x98\x80"},
       {u"\u007f\u0080\u07ff\u0800\uffff", "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf"},
-      {std::u16string{u'a', char16_t(0xD800), u'b'}, "a?b"},
-      {std::u16string{char16_t(0xDC00), u'x'}, "?x"},
-      {std::u16string{char16_t(0xD83D)}, "?"},
-      {std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "?\xf0\x9f\x98\x80"},
-      // Past ASCII at the last unit of a block of eight, at the first after it, and after two blocks.
+      // A surrogate without its partner is U+FFFD (EF BF BD), as Windows converts it.
+      {std::u16string{u'a', char16_t(0xD800), u'b'}, "a\xef\xbf\xbd" "b"},
+      {std::u16string{char16_t(0xDC00), u'x'}, "\xef\xbf\xbdx"},
+      {std::u16string{char16_t(0xD83D)}, "\xef\xbf\xbd"},
+      {std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "\xef\xbf\xbd\xf0\x9f\x98\x80"},
+      {std::u16string{char16_t(0xDE00), char16_t(0xD83D)}, "\xef\xbf\xbd\xef\xbf\xbd"},  // a pair the wrong way round
+      // Past ASCII after runs of ASCII of several lengths.
       {u"1234567\u00e9x", "1234567\xc3\xa9x"},
       {u"12345678\u00e9", "12345678\xc3\xa9"},
       {u"0123456789abcdef\U0001F600", "0123456789abcdef\xf0\x9f\x98\x80"},
@@ -45,6 +47,15 @@ TEST(AnsiCodePage, SizingAndFillingAgreeOnEveryKindOfText) {
     if (size < 2) continue;  // a length of 0 asks for the size
     EXPECT_EQ(0, WideCharToMultiByte(CP_ACP, 0, c.text.data(), units, buffer.data(), size - 1, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError()) << c.utf8;
+  }
+  // CP_UTF8 is the same conversion.
+  for (const auto& c : cases) {
+    const int units = static_cast<int>(c.text.size());
+    std::vector<char> buffer(c.utf8.size(), '#');
+    EXPECT_EQ(static_cast<int>(c.utf8.size()),
+              WideCharToMultiByte(CP_UTF8, 0, c.text.data(), units, buffer.data(), static_cast<int>(buffer.size()),
+                                  nullptr, nullptr));
+    EXPECT_EQ(c.utf8, std::string(buffer.data(), buffer.size())) << c.utf8;
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "ansi_code_page.h"
 #include "platform.h"
+#include "property_bytes.h"
 
 namespace devlist {
 namespace {
@@ -21,19 +22,8 @@ std::vector<BYTE> Le(std::uint64_t value, std::size_t width) {
   return bytes;
 }
 
-template <typename T>
-std::vector<BYTE> Raw(T value) {
-  std::vector<BYTE> bytes(sizeof(T));
-  std::memcpy(bytes.data(), &value, sizeof(T));
-  return bytes;
-}
-
-// 16-bit code units exactly as given (embedded NULs included), with no NUL added at the end.
-std::vector<BYTE> Units(const std::u16string& text) {
-  std::vector<BYTE> bytes(text.size() * 2);
-  std::memcpy(bytes.data(), text.data(), bytes.size());
-  return bytes;
-}
+using testing::Raw;
+using testing::Units;
 
 // A value as the first read leaves it: the bytes, then zeros up to 256.
 std::vector<BYTE> Padded(std::vector<BYTE> bytes) {
@@ -146,8 +136,8 @@ TEST(FormatPropertyValue, Strings) {
       // After a resize the buffer is exactly the value; a platform that stores no NUL leaves none.
       {"no NUL at the end of the buffer", 0x12, Units(u"abc"), "abc"},
       {"odd trailing byte ignored", 0x12, {0x61, 0x00, 0x62}, "a"},
-      // The NUL is looked for four units at a time: at either edge of a block, with units whose low or high
-      // byte is zero around it, and with none before the end of the buffer.
+      // The NUL wherever it stands, units whose low or high byte is zero taken as no NUL, and no NUL before
+      // the end of the buffer.
       {"NUL as the fourth unit", 0x12, Padded(Units(std::u16string(u"abc\0efgh", 8))), "abc"},
       {"NUL as the fifth unit", 0x12, Padded(Units(std::u16string(u"abcd\0fgh", 8))), "abcd"},
       {"units with a zero byte are no NUL", 0x12, Padded(Units(u"\u0100\u2000x\u0100\u4e00")),

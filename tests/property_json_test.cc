@@ -12,24 +12,14 @@
 #include <nlohmann/json.hpp>
 
 #include "platform.h"
+#include "property_bytes.h"
 #include "property_read.h"
 
 namespace devlist {
 namespace {
 
-template <typename T>
-std::vector<BYTE> Raw(T value) {
-  std::vector<BYTE> bytes(sizeof(T));
-  std::memcpy(bytes.data(), &value, sizeof(T));
-  return bytes;
-}
-
-// 16-bit code units exactly as given (embedded NULs included), with no NUL added at the end.
-std::vector<BYTE> Units(const std::u16string& text) {
-  std::vector<BYTE> bytes(text.size() * 2);
-  std::memcpy(bytes.data(), text.data(), bytes.size());
-  return bytes;
-}
+using testing::Raw;
+using testing::Units;
 
 // A property as the first read leaves it: `size` bytes written, zeros after them up to 256.
 RawDeviceProperty FirstRead(DEVPROPTYPE type, std::vector<BYTE> bytes) {

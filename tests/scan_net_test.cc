@@ -1,6 +1,8 @@
 // The network scan over small trees: software interfaces and how they are numbered.
 #include <string>
+#include <vector>
 
+#include "interface_listing.h"
 #include "scratch_tree.h"
 #include "sysfs_scan.h"
 #include "test_support.h"
@@ -8,6 +10,7 @@
 namespace devlist {
 namespace {
 
+using testing::InterfacePathsOf;
 using testing::ScratchTree;
 using testing::TextProperty;
 
@@ -42,6 +45,45 @@ TEST_F(ScanNetTest, SoftwareInterfacesAreNumberedInDecimal) {
   }
   EXPECT_EQ(nullptr, model::FindDevice("ROOT\\NET\\000A"));
   EXPECT_EQ(12u, model::Devices().size());
+}
+
+// An interface name may hold any byte but "/": what the listing shows of it is valid UTF-8 without a control
+// character, the same in the name and in the device path.
+TEST_F(ScanNetTest, AnyByteOfAnInterfaceNameIsShownAsValidText) {
+  static const struct {
+    const char* what;
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {"8-bit CSI and ESC", "eth\x9B" "2J\x1Bz", "eth?2J?z"},
+      {"C1 CSI in UTF-8", "eth\xC2\x9B" "2J", "eth?2J"},
+      {"DEL and a tab", "e\x7Fth\t0", "e?th?0"},
+      {"overlong slash", "a\xC0\xAF" "b", "a?b"},
+      {"lone continuation bytes", "a\x80\xBF" "b", "a??b"},
+      {"cut short", "a\xE2\x82", "a??"},
+      {"encoded surrogate", "a\xED\xA0\x80" "b", "a?b"},
+      {"valid multibyte kept", "w\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "w\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    model::Clear();
+    ScratchTree t;
+    ASSERT_FALSE(t.root().empty());
+    t.ClassDevice("net", "devices/virtual/net/" + c.name, "INTERFACE=" + c.name + "\n");
+    t.File("devices/virtual/net/" + c.name + "/type", "1\n");
+    ScanSysfs(t.root());
+    const model::Device* d = model::FindDevice("ROOT\\NET\\0000");
+    ASSERT_NE(nullptr, d) << c.what;
+    EXPECT_EQ("Virtual Network Adapter (" + c.shown + ")", TextProperty(*d, "NAME")) << c.what;
+    EXPECT_EQ(std::vector<std::string>{"/sys/class/net/" + c.shown}, InterfacePathsOf("ROOT\\NET\\0000")) << c.what;
+    EXPECT_EQ("*** NET {cac88484-7515-4c03-82e6-71a87abac361}\n"
+              "DeviceID: ROOT\\NET\\0000\n"
+              "Interface class: {cac88484-7515-4c03-82e6-71a87abac361}\n"
+              "Flags: 1\n"
+              "Setup class: {4d36e972-e325-11ce-bfc1-08002be10318}\n"
+              "Device path: /sys/class/net/" + c.shown + "\n\n",
+              ListDeviceInterfaces("NET", TEXT16("{cac88484-7515-4c03-82e6-71a87abac361}"), true))
+        << c.what;
+  }
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "ansi_code_page.h"
 #include "device_model.h"
 #include "device_report.h"
 #include "interface_classes.h"
 #include "platform.h"
 #include "sysfs_scan.h"
+#include "test_support.h"
 
 namespace devlist::testing {
 
@@ -78,27 +78,6 @@ class ScratchTree {
  private:
   std::string root_;
 };
-
-/// The raw UTF-16 of a property as UTF-8; a list keeps its NULs.
-inline std::string RawProperty(const model::Device& d, const char* name) {
-  const DEVPROPKEY* key = FindDevicePropertyKey(name);
-  for (const model::Property& p : d.properties) {
-    if (key == nullptr || p.key.pid != key->pid || !(p.key.fmtid == key->fmtid)) continue;
-    std::u16string s;
-    for (std::size_t i = 0; i + 1 < p.value.size(); i += 2) {
-      s.push_back(static_cast<char16_t>(p.value[i] | p.value[i + 1] << 8));
-    }
-    return model::Utf16ToUtf8(s);
-  }
-  return {};
-}
-
-/// A text property without its terminating NULs.
-inline std::string TextProperty(const model::Device& d, const char* name) {
-  std::string s = RawProperty(d, name);
-  while (!s.empty() && s.back() == '\0') s.pop_back();
-  return s;
-}
 
 /// The name of a device's setup class (Device_Class), or "<none>" when no device has the id.
 inline std::string ClassOf(const std::string& id) {

@@ -24,18 +24,7 @@ std::string FirstLine(const fs::path& file) {
   return line;
 }
 
-std::string Text(const model::Device& d, const char* name) {
-  const DEVPROPKEY* key = FindDevicePropertyKey(name);
-  for (const model::Property& p : d.properties) {
-    if (key == nullptr || p.key.pid != key->pid || !(p.key.fmtid == key->fmtid)) continue;
-    std::u16string s;
-    for (std::size_t i = 0; i + 1 < p.value.size(); i += 2) s.push_back(static_cast<char16_t>(p.value[i] | p.value[i + 1] << 8));
-    while (!s.empty() && s.back() == u'\0') s.pop_back();
-    return model::Utf16ToUtf8(s);
-  }
-  return {};
-}
-
+using testing::TextProperty;
 using SysfsLiveTest = testing::DeviceModelTest;
 
 TEST_F(SysfsLiveTest, EveryPciFunctionAndNetworkInterfaceShowsUpOnce) {
@@ -61,7 +50,7 @@ TEST_F(SysfsLiveTest, EveryPciFunctionAndNetworkInterfaceShowsUpOnce) {
                                  ", function " + std::to_string(fn);
     int matches = 0;
     for (const model::Device& d : model::Devices()) {
-      if (d.instanceId.rfind(prefix, 0) == 0 && Text(d, "Device_LocationInfo") == location) ++matches;
+      if (d.instanceId.rfind(prefix, 0) == 0 && TextProperty(d, "Device_LocationInfo") == location) ++matches;
     }
     EXPECT_EQ(1, matches) << slot;
     ++functions;

@@ -20,7 +20,20 @@ TEST(SysfsText, PrintableCutsBetweenCharactersAndMarksControls) {
       {"\xC2\xA0nbsp \xE2\x82\xAC", 256, "\xC2\xA0nbsp \xE2\x82\xAC"},  // printable non-ASCII stays
       {"ab\xE2\x82\xAC", 4, "ab"},                                       // the euro sign does not fit whole
       {"ab\xE2\x82\xAC", 5, "ab\xE2\x82\xAC"},
-      {"x\xFF\xC3", 256, "x\xFF\xC3"},                                   // no UTF-8: the bytes as they are
+      {"x\xFF\xC3", 256, "x??"},  // bytes that start no character, one "?" each
+      {"eth\x9B" "2J\x1Bz", 256, "eth?2J?z"},  // a lone 8-bit CSI and an ESC
+      {"\xC2\x80\xC2\x9F\xC2\xA0", 256, "??\xC2\xA0"},  // the first and last C1 control, then no-break space
+      {"a\x80" "b\xBF\xBF" "c", 256, "a?b??c"},  // continuation bytes without a lead
+      {"\xF8\x88\x80\x80\x80 \xFE\xFF", 256, "????? ??"},  // lead bytes of no sequence
+      {"\xC0\xAF \xC1\xBF \xE0\x80\xAF \xF0\x80\x80\xAF", 256, "? ? ? ?"},  // overlong forms of "/" and DEL
+      {"\xED\xA0\x80 \xED\xBF\xBF", 256, "? ?"},  // surrogates U+D800 and U+DFFF
+      {"\xF4\x90\x80\x80", 256, "?"},  // past U+10FFFF
+      {"ab\xE2\x82", 256, "ab??"},  // cut short at the end
+      {"\xE2\x82x\xF0\x9F\x98y", 256, "??x???y"},  // cut short by the next character
+      {"\xC3\xA9\xED\x9F\xBF\xEE\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", 256,
+       "\xC3\xA9\xED\x9F\xBF\xEE\x80\x80\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},  // valid up to U+10FFFF stays
+      {"ab\x9B" "c", 3, "ab?"},  // a "?" counts one byte of the limit
+      {"ab\xED\xA0\x80", 2, "ab"},
       {std::string(300, 'y'), 256, std::string(256, 'y')},
       // Each byte checked wherever it sits in a long text: the bounds of printable ASCII, a control, a C1.
       {" ~~~~~~~~~~~~~~ ", 256, " ~~~~~~~~~~~~~~ "},

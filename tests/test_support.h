@@ -8,6 +8,7 @@
 
 #include "ansi_code_page.h"
 #include "device_model.h"
+#include "device_report.h"
 #include "platform.h"
 
 namespace devlist::testing {
@@ -21,6 +22,27 @@ inline GUID GuidFrom(const std::string& text) {
 }
 
 inline DEVPROPKEY KeyFrom(const std::string& fmtid, DEVPROPID pid) { return DEVPROPKEY{GuidFrom(fmtid), pid}; }
+
+/// The raw UTF-16 of a property as UTF-8; a list keeps its NULs.
+inline std::string RawProperty(const model::Device& d, const char* name) {
+  const DEVPROPKEY* key = FindDevicePropertyKey(name);
+  for (const model::Property& p : d.properties) {
+    if (key == nullptr || p.key.pid != key->pid || !(p.key.fmtid == key->fmtid)) continue;
+    std::u16string s;
+    for (std::size_t i = 0; i + 1 < p.value.size(); i += 2) {
+      s.push_back(static_cast<char16_t>(p.value[i] | p.value[i + 1] << 8));
+    }
+    return model::Utf16ToUtf8(s);
+  }
+  return {};
+}
+
+/// A text property without its terminating NULs.
+inline std::string TextProperty(const model::Device& d, const char* name) {
+  std::string s = RawProperty(d, name);
+  while (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
 
 /// Where a fixture machine's tree (sys/) and processor list (cpuinfo) are: the captured vm's in the sources, the
 /// laptop's and the server's where the build made them. Its hwdb.txt and goldens are in the sources for all.

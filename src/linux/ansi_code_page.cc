@@ -56,25 +56,22 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 
 namespace {
 
-// Walks the code points of UTF-16 text, each as the UTF-8 bytes our code page gives it (an unpaired
-// surrogate as "?"), handing every byte to `put`.
+// Walks the code points of UTF-16 text, handing each UTF-8 byte to `put`: a pair of surrogates is one
+// character, and a surrogate without its partner is U+FFFD, as Windows converts it.
 template <typename Put>
 void EachUtf8Byte(std::u16string_view text, Put put) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
-    if (cp < 0x80) {
-      put(static_cast<char>(cp));
-      continue;
-    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      put('?');  // an unpaired surrogate has no UTF-8 form
-      continue;
+      cp = 0xFFFD;
     }
-    if (cp < 0x800) {
+    if (cp < 0x80) {
+      put(static_cast<char>(cp));
+    } else if (cp < 0x800) {
       put(static_cast<char>(0xC0 | (cp >> 6)));
       put(static_cast<char>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
@@ -90,32 +87,16 @@ void EachUtf8Byte(std::u16string_view text, Put put) {
   }
 }
 
-// How many units from the start are ASCII, one byte each in UTF-8. Taken eight units at a time while they
-// all are, so that the test of a block is one OR of them.
-std::size_t AsciiRun(std::u16string_view text) {
-  constexpr std::size_t kBlock = 8;
-  std::size_t i = 0;
-  for (; i + kBlock <= text.size(); i += kBlock) {
-    char16_t seen = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) seen |= text[i + k];
-    if (seen >= 0x80) break;
-  }
-  while (i < text.size() && text[i] < 0x80) ++i;
-  return i;
-}
-
 }  // namespace
 
 std::size_t Utf8Size(std::u16string_view text) {
-  std::size_t size = AsciiRun(text);
-  EachUtf8Byte(text.substr(size), [&size](char) { ++size; });
+  std::size_t size = 0;
+  EachUtf8Byte(text, [&size](char) { ++size; });
   return size;
 }
 
 void EncodeUtf8(std::u16string_view text, char* out) {
-  const std::size_t ascii = AsciiRun(text);
-  for (std::size_t i = 0; i < ascii; ++i) *out++ = static_cast<char>(text[i]);
-  EachUtf8Byte(text.substr(ascii), [&out](char c) { *out++ = c; });
+  EachUtf8Byte(text, [&out](char c) { *out++ = c; });
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

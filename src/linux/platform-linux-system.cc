@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -33,7 +34,7 @@ bool ReadHex(LPCOLESTR text, std::size_t pos, int count, unsigned long long& val
   return true;
 }
 
-bool KnownCodePage(UINT codePage) { return codePage == CP_ACP || codePage == 65001; }
+bool KnownCodePage(UINT codePage) { return codePage == CP_ACP || codePage == CP_UTF8; }
 
 }  // namespace
 
@@ -91,42 +92,26 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
-  // Every unit ORed together on the way: below 0x80 means ASCII, one byte a unit, with nothing to count.
   std::size_t units = 0;
-  char16_t seen = 0;
-  bool copied = false;
   if (wideLength < 0) {
-    for (; wide[units] != 0; ++units) seen |= wide[units];
+    while (wide[units] != 0) ++units;
     ++units;  // the NUL is converted too
   } else {
     units = static_cast<std::size_t>(wideLength);
-    if (text != nullptr && units <= static_cast<std::size_t>(textLength) &&
-        devlist::model::wideToAnsiHook == nullptr) {
-      // Room for a byte a unit, as ASCII text needs: each unit is copied as it is checked, in one pass, and
-      // only text that is not ASCII is written again below.
-      for (std::size_t i = 0; i < units; ++i) {
-        seen |= wide[i];
-        text[i] = static_cast<char>(wide[i]);
-      }
-      copied = true;
-    } else {
-      for (std::size_t i = 0; i < units; ++i) seen |= wide[i];
-    }
-  }
-  const bool ascii = seen < 0x80;
-  if (ascii && copied) {
-    if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
-    return static_cast<int>(units);
   }
   const std::u16string_view source(wide, units);
-  if (devlist::model::wideToAnsiHook != nullptr) {
+  if (codePage == CP_ACP && devlist::model::wideToAnsiHook != nullptr) {
     if (const DWORD error = devlist::model::wideToAnsiHook(source, textLength == 0); error != ERROR_SUCCESS) {
       lastError = error;
       return 0;
     }
   }
   // Counted first, then written straight into the caller's buffer when it has room.
-  const std::size_t size = ascii ? units : devlist::model::Utf8Size(source);
+  const std::size_t size = devlist::model::Utf8Size(source);
+  if (size > static_cast<std::size_t>(INT_MAX)) {
+    lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
   const int count = static_cast<int>(size);
   if (textLength == 0) return count;
@@ -134,11 +119,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
     lastError = ERROR_INSUFFICIENT_BUFFER;
     return 0;
   }
-  if (ascii) {
-    for (std::size_t i = 0; i < units; ++i) text[i] = static_cast<char>(wide[i]);
-  } else {
-    devlist::model::EncodeUtf8(source, text);
-  }
+  devlist::model::EncodeUtf8(source, text);
   return count;
 }
 

@@ -85,15 +85,11 @@ std::string Printable(std::string_view s, std::size_t limit) {
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
     const model::Utf8Sequence seq = model::ReadUtf8Sequence(s, i);
-    if (!seq.valid) {  // not UTF-8: the byte as it is
-      if (out.size() + 1 > limit) break;
-      out.push_back(s[i++]);
-      continue;
-    }
-    const std::string_view piece = IsControl(seq.codePoint) ? std::string_view("?") : s.substr(i, seq.length);
+    const bool shown = seq.valid && !IsControl(seq.codePoint);
+    const std::string_view piece = shown ? s.substr(i, seq.length) : std::string_view("?");
     if (out.size() + piece.size() > limit) break;
     out += piece;
-    i += seq.length;
+    i += seq.length == 0 ? 1 : seq.length;  // a byte that starts no sequence is one "?"
   }
   return out;
 }

@@ -30,9 +30,12 @@ std::string Join(const std::string& dir, const std::string& name);
 
 /// Whether every byte is printable ASCII (0x20 to 0x7E).
 bool IsPrintableAscii(std::string_view s);
-/// A text as shown: at most `limit` bytes, cut between characters, never inside one; every control
-/// character (C0, DEL and the C1 controls U+0080 to U+009F: a name may hold anything, a newline would forge
-/// a line of the report) as "?". Bytes that are no UTF-8 stay as they are.
+/// A text from sysfs as shown: always valid UTF-8 without control characters, at most `limit` bytes, cut
+/// between characters, never inside one. A name may hold any byte, and a newline or an escape sequence would
+/// forge a line of the report or drive the terminal, so each of these becomes one "?": a control character
+/// (C0, DEL, and the C1 controls U+0080 to U+009F, bytes C2 80 to C2 9F), a byte that starts no UTF-8
+/// sequence (a stray continuation byte, a lone 8-bit byte such as 9B, a sequence cut short), and a sequence
+/// well formed but not allowed (an overlong form, a surrogate such as ED A0 80, a code point past U+10FFFF).
 std::string Printable(std::string_view s, std::size_t limit = kMaxTextBytes);
 /// The same text without a copy when it is shown as it is (plain ASCII); otherwise made in `room`.
 std::string_view PrintableView(std::string_view s, std::string& room, std::size_t limit = kMaxTextBytes);

@@ -6,9 +6,10 @@
 //   l PATH<TAB>TARGET   a symlink; "@OUT" in the target stands for a folder outside the tree
 //   c TEXT              a line of the cpuinfo file     h MODALIAS<TAB>KEY=VALUE   a hardware database answer
 // The folder outside holds devices and names marked "zq9" in any case: nothing marked may ever come out.
-// Checked: no control character in any id, text property, interface path or listing line; every instance id
-// has three parts and at most 200 characters; every listing line is a heading, a label line, a continuation,
-// a flag line or empty; parents and children point back to each other; the JSON document parses.
+// Checked: every id, text property, interface path and listing line (device paths included) is valid UTF-8
+// without a control character, and so is the JSON document; every instance id has three parts and at most
+// 200 characters; every listing line is a heading, a label line, a continuation, a flag line or empty;
+// parents and children point back to each other; the JSON document parses.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,6 +190,40 @@ Input WriteTree(const Scratch& s, const std::string& text) {
   return input;
 }
 
+// Well-formed UTF-8 by the table of the Unicode standard (no overlong form, no surrogate, nothing past
+// U+10FFFF), written apart from the code page's own reading of it.
+bool ValidUtf8(const std::string& s) {
+  const auto b = [&s](std::size_t at) { return static_cast<unsigned char>(s[at]); };
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char lead = b(i);
+    std::size_t length = 1;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (s.size() - i < length || b(i + 1) < low || b(i + 1) > high) return false;
+    for (std::size_t k = 2; k < length; ++k) {
+      if (b(i + k) < 0x80 || b(i + k) > 0xBF) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
 bool HasControl(const std::string& s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
@@ -235,6 +270,7 @@ std::vector<std::string> Relation(const model::Device& d, const char* name) {
 
 void CheckId(const std::string& id, const char* what) {
   if (HasControl(id)) Fail(std::string(what) + " with a control character: " + id);
+  if (!ValidUtf8(id)) Fail(std::string(what) + " that is not UTF-8: " + id);
   if (std::count(id.begin(), id.end(), '\\') != 2) Fail(std::string(what) + " not of three parts: " + id);
   if (Characters(id) > kMaxIdCharacters) Fail(std::string(what) + " longer than 200 characters: " + id);
   if (Marked(id)) Fail(std::string(what) + " from outside the tree: " + id);
@@ -269,6 +305,7 @@ void CheckModel() {
   }
   for (const model::Interface& i : model::Interfaces()) {
     if (HasControl(i.devicePath)) Fail("a control character in an interface path: " + i.devicePath);
+    if (!ValidUtf8(i.devicePath)) Fail("an interface path that is not UTF-8: " + i.devicePath);
     if (Marked(i.devicePath)) Fail("an interface path from outside the tree: " + i.devicePath);
     if (model::FindDevice(i.deviceInstanceId) == nullptr) Fail("an interface of no device: " + i.devicePath);
   }
@@ -302,6 +339,7 @@ void CheckListing(const std::string& text) {
     for (std::size_t i = 0; i < line.size(); ++i) {
       if (HasControl(line.substr(i, 2)) && !(i == 0 && line[0] == '\t')) Fail("a control character in the line: " + line);
     }
+    if (!ValidUtf8(line)) Fail("a line that is not UTF-8: " + line);
     if (!KnownLine(line, headings)) Fail("a line that is no part of a listing: " + line);
   }
 }
@@ -329,6 +367,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckListing(setup.str());
   CheckListing(interfaces.str());
   RunJsonSetupSweep(RunOptions{}, json);
+  if (!ValidUtf8(json.str())) Fail("the JSON document is not UTF-8");
   if (!nlohmann::json::accept(json.str())) Fail("the JSON document does not parse");
   return 0;
 }
