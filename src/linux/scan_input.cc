@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -19,8 +20,8 @@ void ScanHid(ScanContext& context) {
     if (!ParseSlotName(Base(path), fields) || fields[1] > 0xFFFF || fields[2] > 0xFFFF) continue;
     const unsigned vid = fields[1], pid = fields[2], inst = fields[3];
     std::vector<std::pair<std::string, InputKind>> inputs;
-    for (const std::string& in : tree.List(Join(path, "input"))) {
-      const std::string ip = Join(Join(path, "input"), in);
+    for (const std::string& in : tree.List(JoinPath(path, "input"))) {
+      const std::string ip = JoinPath(JoinPath(path, "input"), in);
       inputs.emplace_back(ip, InputKindOf(tree, ip));
     }
     InputKind kind = InputKind::other;
@@ -59,8 +60,9 @@ void ScanHid(ScanContext& context) {
     n.driverVersion = DriverVersionOf(context, path, drv);
     n.driverExpected = true;
     n.busType = kBusHid;
-    for (const std::string& raw : tree.List(Join(path, "hidraw"))) {
-      if (StartsWith(raw, "hidraw") && raw.size() > 6) AddInterfaceTo(n, kItfHid, "/dev/hidraw" + IdPart(raw.substr(6)));
+    for (const std::string& raw : tree.List(JoinPath(path, "hidraw"))) {
+      if (StartsWith(raw, "hidraw") && raw.size() > 6)
+        AddInterfaceTo(n, kItfHid, "/dev/hidraw" + IdPart(raw.substr(6)));
     }
     for (const auto& [ip, k] : inputs) {
       graph.MarkInputHandled(ip);

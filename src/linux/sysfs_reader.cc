@@ -84,7 +84,7 @@ UniqueFd SysfsReader::OpenOnce(const std::string& rel, int flags, bool noSymlink
   if (!root_.valid()) return UniqueFd();
   if (resolution_ == Resolution::confinedOpen) {
     std::string_view rest;
-    const DirectoryHandles::Handle* above = noSymlinks && Plain(rel) ? dirs_.NearestAbove(rel, rest) : nullptr;
+    const DirectoryHandles::Handle* above = noSymlinks && PlainPath(rel) ? dirs_.NearestAbove(rel, rest) : nullptr;
     if (above != nullptr) {
       // Below a directory kept from before and opened without following a link, only the rest is walked:
       // beneath it and meeting no link, the walk ends where the whole path from the root leads. (`rest`
@@ -100,7 +100,7 @@ UniqueFd SysfsReader::OpenOnce(const std::string& rel, int flags, bool noSymlink
   std::optional<std::string> resolved;
   if ((flags & O_NOFOLLOW) != 0) {
     const auto dir = Resolve(Dir(rel));
-    if (dir) resolved = Join(*dir, Base(rel));
+    if (dir) resolved = JoinPath(*dir, Base(rel));
   } else {
     resolved = Resolve(rel);
   }
@@ -141,7 +141,7 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
   bool linkFree = !link;
   UniqueFd fd;
-  if (linkFree && above != nullptr && above->linkFree && Plain(dir)) {
+  if (linkFree && above != nullptr && above->linkFree && PlainPath(dir)) {
     // Inside its parent's handle, as a walk from the nearest kept folder above would start.
     fd = UniqueFd(static_cast<int>(
         OpenAt2(above->fd, CName(leaf).get(), flags, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS)));
@@ -244,7 +244,7 @@ bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const st
 std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {
   // A name with a folder in it ("id/vendor") is read by its whole path.
   const bool found =
-      PlainName(name) ? ReadInto(dir, name, nullptr, true, text_) : ReadPathInto(Join(dir, name), true, text_);
+      PlainName(name) ? ReadInto(dir, name, nullptr, true, text_) : ReadPathInto(JoinPath(dir, name), true, text_);
   if (!found) return {};
   const std::size_t nl = text_.find('\n');
   return Trim(std::string_view(text_).substr(0, std::min(nl, kMaxTextBytes)));
@@ -356,7 +356,7 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
 std::optional<std::string> SysfsReader::LinkPath(const std::string& rel) const {
   RunHook(rel);
   std::string_view dir, name;
-  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !Plain(dir)) return std::nullopt;
+  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !PlainPath(dir)) return std::nullopt;
   DirectoryHandles::Handle* handle = DirectoryHandle(dir);
   // Only in a directory opened without following a link is ".." in the target the parent it says.
   if (handle == nullptr || !handle->linkFree) return std::nullopt;
