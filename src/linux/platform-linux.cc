@@ -261,10 +261,8 @@ BOOL NotFound(DEVPROPTYPE* type, PDWORD requiredSize) {
   if (set->properties.DeviceFor(data->Reserved) == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (devlist::model::Property* found = set->properties.Find(*key)) {
     devlist::model::Property& p = *found;
-    if (p.beforeRead) {
-      const DWORD forced = p.beforeRead(p);
-      if (forced != ERROR_SUCCESS) return Fail(forced);
-    }
+    const DWORD forced = devlist::model::RunReadHook(data->Reserved - 1, p);
+    if (forced != ERROR_SUCCESS) return Fail(forced);
     // Written only when it fits, so a buffer too small is left as it was.
     const auto size = static_cast<DWORD>(p.value.CopyTo(buffer, bufferSize));
     *type = p.type;
