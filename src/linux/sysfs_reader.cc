@@ -35,7 +35,7 @@ std::size_t KeptDirectories() {
 }  // namespace
 
 SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
-    : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : KeptDirectories()) {
+    : hook_(std::move(hook)), resolution_(resolution), dirs_(KeptDirectories()) {
   char buf[PATH_MAX];
   if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
   rootPath_ = buf;
@@ -157,6 +157,13 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   return fd.valid() ? dirs_.Keep(path, fd.Release(), linkFree) : nullptr;
 }
 
+void SysfsReader::ForgetListings(DirectoryHandles::Handle& handle, std::string_view dir) const {
+  DirectoryHandles::Forget(handle);
+  std::string_view parent, leaf;
+  if (!SplitLast(dir, parent, leaf)) return;
+  if (DirectoryHandles::Handle* above = dirs_.Find(parent)) DirectoryHandles::Forget(*above);
+}
+
 // The type (a DT_ value) of `name` inside a kept directory: from its listing when it has one, else asked
 // of the directory; DT_UNKNOWN when it is not there.
 unsigned char SysfsReader::EntryType(DirectoryHandles::Handle& handle, std::string_view name, bool* listed) const {
@@ -219,8 +226,9 @@ bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const st
           openat(handle->fd, CName(name).get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
       if (!f.valid()) {
         NoteFailedOpen();
-        // What the listing shows and is gone now tells that the directory changed: it is asked anew.
-        if (listed && errno == ENOENT) DirectoryHandles::Forget(*handle);
+        // What the listing shows and is gone now tells that the directory changed, or is gone itself (a
+        // device removed during the scan): it and its parent are asked anew.
+        if (listed && errno == ENOENT) ForgetListings(*handle, dir);
         return false;
       }
       struct stat st {};
@@ -251,12 +259,11 @@ std::string SysfsReader::Attr(const std::string& dir, const std::string& name) c
 }
 
 std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) const {
-  // Several keys of one device are asked for in a row: its file is read once for them (unless a hook may
-  // change the tree between two questions).
-  if (hook_ || !ueventRead_ || ueventDir_ != dir) {
+  // Several keys of one device are asked for in a row: its file is read once for them.
+  if (!ueventRead_ || ueventDir_ != dir) {
     ueventFound_ = ReadInto(dir, "uevent", nullptr, false, uevent_);
     ueventDir_ = dir;
-    ueventRead_ = !hook_;
+    ueventRead_ = true;
   }
   if (!ueventFound_) return {};
   const std::string_view data(uevent_);
@@ -332,7 +339,7 @@ const std::string* SysfsReader::ReadLinkIn(DirectoryHandles::Handle& handle, std
   if (!LinkTargetInto(handle.fd, CName(name).get(), lastLinkTarget_)) return nullptr;
   lastLinkDir_ = dir;
   lastLinkName_ = name;
-  lastLinkKept_ = !hook_;
+  lastLinkKept_ = true;
   return &lastLinkTarget_;
 }
 
