@@ -58,8 +58,8 @@ void ReadRawDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DEVPROPKEY key
     if (!ReadSized(set, device, key, property, type, requiredSize)) return;
   }
   property.type = type;
-  // Text is rendered from the whole zero-filled buffer, as it always was; `size` serves what needs the
-  // exact length.
+  // The text is made from the whole buffer, zero past the value, so a string that lacks its terminator ends
+  // at the value's end; `size` serves what needs the exact length.
   property.size = requiredSize < property.value.size() ? requiredSize : property.value.size();
   std::fill(property.value.begin() + static_cast<std::ptrdiff_t>(property.size), property.value.end(), BYTE{0});
 }

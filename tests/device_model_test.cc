@@ -1,5 +1,6 @@
-// The model's compact values: relations made from links when read, and text kept one byte a character, must
-// hand out through SetupDiGetDevicePropertyW exactly what a stored UTF-16 value of the same text does.
+// The model's values: relations made from links when read, text set as UTF-16 or as UTF-8, and equal values
+// kept once, must hand out through SetupDiGetDevicePropertyW exactly what a stored UTF-16 value of the same
+// text does; and a read hook belongs to its device and key.
 #include "device_model.h"
 
 #include <gtest/gtest.h>
@@ -108,7 +109,7 @@ TEST_F(DeviceModelValueTest, LinkedRelationsReadAsTheStoredListsOfTheSameIds) {
   EXPECT_EQ(ERROR_NOT_FOUND, Read(ids[5], DEVPKEY_Device_Parent, 0).error);
 }
 
-// Text kept one byte a unit where it can be, two where it cannot: the same bytes as raw UTF-16 either way.
+// Text set as UTF-16 units or as UTF-8, in and past Latin-1: the same bytes as raw UTF-16 either way.
 TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
   const DEVPROPKEY key = DEVPKEY_Device_FriendlyName;
   const struct {
@@ -124,7 +125,7 @@ TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
       {"list, one element past Latin-1", {u"PCI\\VEN_1", u"\u4E2D"}, true},
   };
   for (const auto& c : cases) {
-    model::Device& narrow = model::AddDevice(std::string("SET\\") + c.what, class_);
+    model::Device& units = model::AddDevice(std::string("SET\\") + c.what, class_);
     model::Device& raw = model::AddDevice(std::string("RAW\\") + c.what, class_);
     model::Device& utf8 = model::AddDevice(std::string("UTF8\\") + c.what, class_);
     std::string elements;  // the same text as the scan hands it over: UTF-8, each element ending in NUL
@@ -134,15 +135,15 @@ TEST_F(DeviceModelValueTest, StringsReadAsTheirRawUtf16) {
       for (const char16_t u : item + u'\0') bytes.insert(bytes.end(), {BYTE(u & 0xFF), BYTE(u >> 8)});
     }
     if (c.list) {
-      model::SetStringListProperty(narrow, key, c.items);
+      model::SetStringListProperty(units, key, c.items);
       model::SetUtf8StringListProperty(utf8, key, elements);
       bytes.insert(bytes.end(), {0, 0});
     } else {
-      model::SetStringProperty(narrow, key, c.items[0]);
+      model::SetStringProperty(units, key, c.items[0]);
       model::SetUtf8StringProperty(utf8, key, model::Utf16ToUtf8(c.items[0]));
     }
     model::SetProperty(raw, key, c.list ? DEVPROP_TYPE_STRING_LIST : DEVPROP_TYPE_STRING, bytes);
-    ExpectSameReads(narrow.instanceId, raw.instanceId, key, c.what);
+    ExpectSameReads(units.instanceId, raw.instanceId, key, c.what);
     ExpectSameReads(utf8.instanceId, raw.instanceId, key, std::string("from UTF-8, ") + c.what);
   }
 }
@@ -182,6 +183,71 @@ TEST_F(DeviceModelValueTest, OneSetFollowsTheDeviceOfEachRead) {
   model::DeferProperties(small, [fmtid](model::Device& d) { model::SetUint32Property(d, {fmtid, 5}, 5); });
   EXPECT_EQ(5u, read(0, 5)) << "filled after a read";
   SetupDiDestroyDeviceInfoList(set);
+}
+
+// Equal values are kept once; a property given new bytes leaves a copy of it, and the other properties of
+// the old value, as they were.
+TEST_F(DeviceModelValueTest, AValueReplacedLeavesItsCopiesAndEqualValuesAlone) {
+  const DEVPROPKEY key = DEVPKEY_Device_FriendlyName;
+  model::Device& first = model::AddDevice("TEST\\FIRST\\0", class_);
+  model::Device& second = model::AddDevice("TEST\\SECOND\\0", class_);
+  model::SetUtf8StringProperty(first, key, "same");
+  model::SetStringProperty(second, key, u"same");
+  const model::Property copy = first.properties.back();
+  model::SetUtf8StringProperty(first, key, "other text");
+  const std::vector<BYTE> same = {'s', 0, 'a', 0, 'm', 0, 'e', 0, 0, 0};
+  const auto bytes = [](const model::PropertyValue& v) {
+    std::vector<BYTE> out(v.size());
+    v.CopyTo(out.data(), out.size());
+    return out;
+  };
+  EXPECT_EQ(same, bytes(copy.value));
+  EXPECT_EQ(same, bytes(second.properties.back().value));
+  EXPECT_EQ(22u, first.properties.back().value.size());
+  model::SetProperty(second, key, DEVPROP_TYPE_BINARY, std::vector<BYTE>{});
+  EXPECT_TRUE(second.properties.back().value.empty());
+  EXPECT_EQ(same, bytes(copy.value));
+}
+
+// A hook set on one property of one device runs on every read of that property alone, however the device's
+// list of properties grows, is trimmed or is handed properties put together aside; an empty hook, or
+// Clear, removes it.
+TEST_F(DeviceModelValueTest, AReadHookBelongsToItsDeviceAndKey) {
+  const DEVPROPKEY key = DEVPKEY_Device_FriendlyName;
+  const GUID fmtid = GuidFrom("{01234567-89ab-cdef-0123-456789abcdef}");
+  model::Device& hooked = model::AddDevice("TEST\\HOOKED\\0", class_);
+  model::Device& other = model::AddDevice("TEST\\OTHER\\0", class_);
+  model::SetUtf8StringProperty(hooked, key, "hooked");
+  model::SetUtf8StringProperty(other, key, "other");
+  model::SetUint32Property(hooked, {fmtid, 1}, 1);
+  int runs = 0;
+  model::SetReadHook(hooked, key, [&runs](model::Property&) {
+    ++runs;
+    return DWORD{31};
+  });
+  const auto check = [&](const std::string& when) {
+    runs = 0;
+    EXPECT_EQ(DWORD{31}, Read("TEST\\HOOKED\\0", key, 64).error) << when;
+    EXPECT_EQ(DWORD{0}, Read("TEST\\OTHER\\0", key, 64).error) << when;
+    EXPECT_EQ(DWORD{0}, Read("TEST\\HOOKED\\0", {fmtid, 1}, 64).error) << when;
+    EXPECT_EQ(1, runs) << when;
+  };
+  check("set");
+  for (DWORD pid = 2; pid < 200; ++pid) model::SetUint32Property(hooked, {fmtid, pid}, pid);
+  check("after the list grew");
+  model::Device aside;
+  for (DWORD pid = 200; pid < 400; ++pid) model::SetUint32Property(aside, {fmtid, pid}, pid);
+  model::MoveProperties(hooked, aside);
+  check("after properties were moved in");
+  model::TrimProperties(hooked);
+  check("after the list was trimmed");
+  model::SetReadHook(hooked, key, {});
+  EXPECT_EQ(DWORD{0}, Read("TEST\\HOOKED\\0", key, 64).error) << "removed";
+  model::SetReadHook(hooked, key, [](model::Property&) { return DWORD{31}; });
+  model::Clear();
+  model::AddDevice("TEST\\HOOKED\\0", class_);
+  model::SetUtf8StringProperty(*model::FindDevice("TEST\\HOOKED\\0"), key, "hooked");
+  EXPECT_EQ(DWORD{0}, Read("TEST\\HOOKED\\0", key, 64).error) << "after Clear";
 }
 
 }  // namespace

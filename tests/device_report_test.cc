@@ -196,9 +196,9 @@ TEST_F(BuildDeviceReportTest, StatusThatIsZeroAbsentOrUnreadableLeavesNoLine) {
 
   // Too long for the first read, then a failing second read: its error text reads as 0.
   model::SetProperty(*device_, KeyFrom(kDevNode, 2), DEVPROP_TYPE_STRING, std::vector<BYTE>(300, 0x31));
-  model::Property& status = device_->properties.back();
   int reads = 0;
-  status.beforeRead = [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; };
+  model::SetReadHook(*device_, KeyFrom(kDevNode, 2),
+                     [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; });
   EXPECT_EQ(expected, Report()) << "unreadable";
 }
 
@@ -210,7 +210,8 @@ TEST_F(BuildDeviceReportTest, StatusWithTopBitEndsWithBootLogProblem) {
 TEST_F(BuildDeviceReportTest, ErrorTextOfAPlainRowIsItsValue) {
   model::SetStringProperty(*device_, KeyFrom(kDevice, 14), std::u16string(200, u'n'));
   int reads = 0;
-  device_->properties.back().beforeRead = [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; };
+  model::SetReadHook(*device_, KeyFrom(kDevice, 14),
+                     [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; });
   EXPECT_EQ("Device_FriendlyName : Error retrieving property: 13\n", Report());
 }
 

@@ -26,7 +26,7 @@ class ReadDevicePropertyTest : public testing::OneDeviceTest {
   template <typename F>
   void OnRead(F hook) {
     reads_ = 0;
-    device_->properties.back().beforeRead = [this, hook](model::Property& p) { return hook(p, ++reads_); };
+    model::SetReadHook(*device_, key_, [this, hook](model::Property& p) { return hook(p, ++reads_); });
   }
 
   // The text of the property, read as the report reads it: through an opened set and its enumerated element.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -94,12 +95,14 @@ const char* const kPaths[] = {
     "bus/pci/devices/dev0/driver/../../dev0/sub/../label",
 };
 
-// Read by name inside kept directory handles, with a hook (no handle kept between reads), and the older way
-// (realpath and a check, no handles at all): each path gets the same answers, read twice over; the second
-// time the kept handles have their listings, and the directories were listed before.
+// Read by name inside kept directory handles, with a hook (which changes nothing of how the reader reads),
+// and the older way (realpath and a check, no handles at all): each path gets the same answers, read twice
+// over; the second time the kept handles have their listings, and the directories were listed before. The
+// hook is told of every path asked for.
 TEST_F(ReaderTree, EveryWayOfReadingAgrees) {
   const SysfsReader kept(root_);
-  const SysfsReader hooked(root_, [](const std::string&) {});
+  std::set<std::string> told;
+  const SysfsReader hooked(root_, [&told](const std::string& path) { told.insert(path); });
   const SysfsReader older(root_, {}, SysfsReader::Resolution::realpathCheck);
   for (int round = 0; round < 2; ++round) {
     for (const char* dir : {"devices/dev0", "bus/pci/devices", ""}) {
@@ -111,6 +114,7 @@ TEST_F(ReaderTree, EveryWayOfReadingAgrees) {
       const Answers expected = AskAll(older, rel);
       EXPECT_TRUE(expected == AskAll(kept, rel)) << rel;
       EXPECT_TRUE(expected == AskAll(hooked, rel)) << rel;
+      EXPECT_EQ(1u, told.count(root_ + "/" + rel)) << rel;
     }
   }
 }

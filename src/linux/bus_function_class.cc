@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -27,7 +28,8 @@ constexpr CrosEcKind kCrosEcKinds[] = {
 };
 
 bool HasEcNode(const SysfsReader& tree, const std::string& path, const char* node) {
-  return tree.IsDir(Join(path, std::string("chromeos/") + node)) || tree.IsDir(Join(path, std::string("misc/") + node));
+  return tree.IsDir(JoinPath(path, std::string("chromeos/") + node)) ||
+         tree.IsDir(JoinPath(path, std::string("misc/") + node));
 }
 
 }  // namespace
@@ -73,9 +75,9 @@ constexpr FunctionFolder kFunctionFolders[] = {
 // has a UART behind it, as the tty scan counts them.
 bool HasSerialPort(const SysfsReader& tree, const std::string& path) {
   const std::string name = Base(path);
-  for (const std::string& dir : {Join(path, "tty"), Join(path, name + ":0/" + name + ":0.0/tty")}) {
+  for (const std::string& dir : {JoinPath(path, "tty"), JoinPath(path, name + ":0/" + name + ":0.0/tty")}) {
     for (const std::string& tty : tree.List(dir)) {
-      if (tree.Attr(Join(dir, tty), "type") != "0") return true;
+      if (tree.Attr(JoinPath(dir, tty), "type") != "0") return true;
     }
   }
   return false;
@@ -85,16 +87,16 @@ bool HasSerialPort(const SysfsReader& tree, const std::string& path) {
 const ClassInfo* HeldClassOf(const ScanContext& context, const std::string& path) {
   const SysfsReader& tree = context.tree;
   for (const FunctionFolder& f : kFunctionFolders) {
-    if (!tree.List(Join(path, f.folder)).empty()) return f.cls;
+    if (!tree.List(JoinPath(path, f.folder)).empty()) return f.cls;
   }
   if (HasSerialPort(tree, path)) return &kPorts;
-  for (const std::string& in : tree.List(Join(path, "input"))) {
-    const InputKind kind = InputKindOf(tree, Join(Join(path, "input"), in));
+  for (const std::string& in : tree.List(JoinPath(path, "input"))) {
+    const InputKind kind = InputKindOf(tree, JoinPath(JoinPath(path, "input"), in));
     if (kind != InputKind::other) return kind == InputKind::keyboard ? &kKeyboard : &kMouse;
   }
   // The transport of HID devices listed below it (I2C HID without firmware of its own).
   for (const std::string& child : tree.List(path)) {
-    const auto id = context.graph.At(Join(path, child));
+    const auto id = context.graph.At(JoinPath(path, child));
     if (id && context.graph.node(*id).busType == kBusHid) return &kHid;
   }
   return &kSystem;

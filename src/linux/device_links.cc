@@ -1,10 +1,10 @@
 #include "device_links.h"
 
+#include <algorithm>
 #include <string>
 
 #include "ansi_code_page.h"
 #include "device_model.h"
-#include "word_hash.h"
 
 namespace devlist::model {
 namespace {
@@ -28,7 +28,8 @@ bool DeviceLinks::Link(const std::deque<Device>& devices, std::size_t parent, st
   for (const std::size_t linked : {parent, child}) {
     if (units_[linked] != 0) continue;
     const std::string& id = devices[linked].instanceId;
-    units_[linked] = IsAscii(id) ? static_cast<std::uint32_t>(id.size())
+    const bool ascii = std::all_of(id.begin(), id.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    units_[linked] = ascii ? static_cast<std::uint32_t>(id.size())
                                  : static_cast<std::uint32_t>(WideId(id).size()) | kNotAscii;
   }
   childUnits_[parent] += UnitsOf(child) + 1;

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "device_links.h"
@@ -15,6 +17,18 @@ namespace devlist::model {
 
 namespace {
 
+// Hashes text and string views alike, so a value is looked up by its bytes without a string made for it.
+struct BytesHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>()(bytes); }
+};
+
+struct KeyedHook {
+  std::size_t device;  // place in devices
+  DEVPROPKEY key;
+  ReadHook hook;
+};
+
 struct State {
   std::deque<Device> devices;
   std::deque<Interface> interfaces;
@@ -23,8 +37,12 @@ struct State {
   // they are until Clear (a deque never moves its elements when it grows).
   std::unordered_map<std::string_view, std::size_t, FoldedIdHash, FoldedIdEqual> deviceIndex;
   DeviceLinks links;
-  // Side tables of test hooks and deferred fills: empty, and so free, unless something is set.
-  std::unordered_map<const void*, ReadHook::Function> readHooks;  // by the address of Property::beforeRead
+  // One copy of each distinct value, which the properties of that value point to: most values of a large
+  // machine come again and again (a class name, true, the same ids on a hundred identical disks). A set's
+  // nodes never move, and values are never dropped before Clear, so a property's bytes stay where they are.
+  std::unordered_set<std::string, BytesHash, std::equal_to<>> values;
+  // Test hooks and deferred fills: empty, and so free, unless something is set.
+  std::vector<KeyedHook> readHooks;  // a few at most, set by tests
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
   std::vector<GUID> failingClasses;
   DWORD loadingError = ERROR_SUCCESS;
@@ -39,34 +57,14 @@ State& TheState() {
   return state;
 }
 
-// Runs `change`, which may move the properties of `list` to new places; their hooks follow them there.
-template <typename F>
-void KeepingHooks(std::vector<Property>& list, F change) {
-  auto& hooks = TheState().readHooks;
-  std::vector<std::pair<std::size_t, ReadHook::Function>> held;
-  for (std::size_t i = 0; i < list.size() && !hooks.empty(); ++i) {
-    const auto it = hooks.find(&list[i].beforeRead);
-    if (it == hooks.end()) continue;
-    held.emplace_back(i, std::move(it->second));
-    hooks.erase(it);
-  }
-  change();
-  for (auto& [i, hook] : held) hooks[&list[i].beforeRead] = std::move(hook);
-}
 
 // The property of this key, added (with no value) when the device has none.
 Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
   for (Property& p : device.properties) {
     if (SameKey(p.key, key)) return p;
   }
-  std::vector<Property>& list = device.properties;
-  if (list.size() == list.capacity() && !TheState().readHooks.empty()) {
-    KeepingHooks(list, [&list] { list.emplace_back(); });
-  } else {
-    list.emplace_back();
-  }
-  list.back().key = key;
-  return list.back();
+  device.properties.emplace_back().key = key;
+  return device.properties.back();
 }
 
 // The index of a device of the model; none for a device that is not one (a copy of one, say).
@@ -83,30 +81,6 @@ void TrimPropertyLists() {
 
 }  // namespace
 
-ReadHook& ReadHook::operator=(Function hook) {
-  auto& hooks = TheState().readHooks;
-  if (hook) {
-    hooks[this] = std::move(hook);
-  } else {
-    hooks.erase(this);
-  }
-  return *this;
-}
-
-ReadHook::operator bool() const {
-  const auto& hooks = TheState().readHooks;
-  return !hooks.empty() && hooks.count(this) != 0;
-}
-
-DWORD ReadHook::operator()(Property& property) const {
-  const auto& hooks = TheState().readHooks;
-  const auto it = hooks.find(this);
-  if (it == hooks.end()) return ERROR_SUCCESS;
-  // A copy, so a hook that replaces itself is not destroyed while it runs.
-  const ReadHook::Function hook = it->second;
-  return hook(property);
-}
-
 void Clear() {
   State& s = TheState();
   s.devices.clear();
@@ -116,7 +90,7 @@ void Clear() {
   s.readHooks.clear();
   s.deferredFills.clear();
   s.links.Clear();
-  ClearValueStore();
+  s.values.clear();
   s.failingClasses.clear();
   s.loadingError = ERROR_SUCCESS;
   s.loader = nullptr;
@@ -209,9 +183,7 @@ void SetGuidProperty(Device& device, const DEVPROPKEY& key, const GUID& value) {
 }
 
 void MoveProperties(Device& device, Device& from) {
-  std::vector<Property>& list = device.properties;
-  const std::size_t count = list.size() + from.properties.size();
-  if (list.capacity() < count) KeepingHooks(list, [&list, count] { list.reserve(count); });
+  device.properties.reserve(device.properties.size() + from.properties.size());
   for (const Property& p : from.properties) {
     Property& to = PropertyFor(device, p.key);
     to.type = p.type;
@@ -220,11 +192,7 @@ void MoveProperties(Device& device, Device& from) {
   from.properties.clear();
 }
 
-void TrimProperties(Device& device) {
-  std::vector<Property>& list = device.properties;
-  if (list.capacity() == list.size()) return;
-  KeepingHooks(list, [&list] { std::vector<Property>(list.begin(), list.end()).swap(list); });
-}
+void TrimProperties(Device& device) { device.properties.shrink_to_fit(); }
 
 void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   const std::optional<std::size_t> index = PlaceOf(device);
@@ -235,6 +203,24 @@ void DeferProperties(Device& device, std::function<void(Device&)> fill) {
   } else {
     TheState().deferredFills.erase(*index);
   }
+}
+
+void SetReadHook(const Device& device, const DEVPROPKEY& key, ReadHook hook) {
+  const std::optional<std::size_t> place = PlaceOf(device);
+  if (!place) return;  // not a device of the model
+  auto& hooks = TheState().readHooks;
+  std::erase_if(hooks, [&](const KeyedHook& h) { return h.device == *place && SameKey(h.key, key); });
+  if (hook) hooks.push_back({*place, key, std::move(hook)});
+}
+
+DWORD RunReadHook(std::size_t deviceIndex, Property& property) {
+  for (const KeyedHook& h : TheState().readHooks) {
+    if (h.device != deviceIndex || !SameKey(h.key, property.key)) continue;
+    // A copy, so a hook that replaces itself is not destroyed while it runs.
+    const ReadHook hook = h.hook;
+    return hook(property);
+  }
+  return ERROR_SUCCESS;
 }
 
 void LinkChild(Device& parent, Device& child) {
@@ -259,6 +245,12 @@ void LinkChild(Device& parent, Device& child) {
     list.type = DEVPROP_TYPE_STRING_LIST;
     list.value.SetRelation(Relation::siblings, k);
   }
+}
+
+const std::string& KeptValue(std::string_view bytes) {
+  auto& values = TheState().values;
+  const auto it = values.find(bytes);
+  return it != values.end() ? *it : *values.emplace(bytes).first;
 }
 
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex) {

@@ -16,31 +16,19 @@
 
 namespace devlist::model {
 
-struct Property;
-
-/// Test hook of one property, run before every read of it. It may change the property (a value that grows
-/// between two reads); a nonzero result makes that read fail with this error code. The hooks live in a side
-/// table of the model, so a property without one costs nothing for it.
-class ReadHook {
- public:
-  using Function = std::function<DWORD(Property&)>;
-  /// Sets (or, with an empty function, removes) the hook. It belongs to this property where it stands: a copy
-  /// of the property has none.
-  ReadHook& operator=(Function hook);
-  explicit operator bool() const;
-  DWORD operator()(Property& property) const;
-};
-
 /// A typed property exactly as the platform would store it: a type code and raw bytes.
 struct Property {
   DEVPROPKEY key{};
   DEVPROPTYPE type = DEVPROP_TYPE_EMPTY;
   PropertyValue value;
-  [[no_unique_address]] ReadHook beforeRead;
 };
 
 /// Whether two property keys are the same: the same format and property id.
 inline bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
+
+/// Test hook of one property, run before every read of it. It may change the property (a value that grows
+/// between two reads); a nonzero result makes that read fail with this error code.
+using ReadHook = std::function<DWORD(Property&)>;
 
 struct Device {
   std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
@@ -95,6 +83,10 @@ void MoveProperties(Device& device, Device& from);
 /// so that the lists of a large model take no more than they hold.
 void TrimProperties(Device& device);
 
+/// Sets (or, with an empty function, removes) the read hook of the property `key` of a device of the model.
+/// It belongs to the device and the key, whatever happens to the property list; Clear removes it.
+void SetReadHook(const Device& device, const DEVPROPKEY& key, ReadHook hook);
+
 /// Makes `parent` the parent of `child`, both devices of the model. From then on the child's Device_Parent,
 /// the parent's Device_Children and its children's Device_Siblings name each other by instance id, made from
 /// these links when they are read: a list is there once it has an element, children in the order they were
@@ -148,6 +140,11 @@ inline std::size_t Generation() { return detail::generation; }
 /// be waiting for it again.
 inline std::size_t DeferralCount() { return detail::deferrals; }
 bool ClassFails(const GUID& classGuid);
+/// Runs the read hook of this property of the device at `deviceIndex`: its result, or ERROR_SUCCESS when the
+/// property has none.
+DWORD RunReadHook(std::size_t deviceIndex, Property& property);
+/// The model's one copy of these bytes, shared by every value equal to them; it stays until Clear.
+const std::string& KeptValue(std::string_view bytes);
 /// What a relation value of the device at `deviceIndex` hands out: its size; its bytes written to `out` when
 /// they fit in `capacity`, returning the size either way; one of its bytes.
 std::size_t RelationSize(Relation relation, std::size_t deviceIndex);

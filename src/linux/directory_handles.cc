@@ -5,13 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <utility>
-
-#include "word_hash.h"
 
 namespace devlist::sysfs {
 namespace {
@@ -34,18 +31,6 @@ void Refill(DirectoryHandles::Handle& handle, std::string_view dir, int fd, bool
   DirectoryHandles::Forget(handle);
 }
 
-// The kept directories share long beginnings (devices/pci0000:00/...) and differ at their ends: their last
-// bytes and their length tell them apart, at the cost of a few words whatever the length of the path.
-std::uint64_t HashPath(std::string_view path) {
-  std::uint64_t hash = path.size() * kWordHashMultiplier;
-  constexpr std::size_t kWord = sizeof(std::uint64_t);
-  const std::size_t from = path.size() >= 3 * kWord ? path.size() - 3 * kWord : 0;
-  for (std::size_t i = from; i < path.size(); i += kWord) {
-    hash = MixWord(hash, WordAt(path.data() + i, path.size() - i));
-  }
-  return hash ^ (hash >> 32);
-}
-
 }  // namespace
 
 char* ListingBuffer::get() {
@@ -61,6 +46,8 @@ const ListedEntry* DirectoryListing::Find(std::string_view name) const {
 
 bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer) {
   listing.Clear();
+  // From the first entry, also when the descriptor was listed before (a listing forgotten as out of date).
+  if (lseek(fd, 0, SEEK_SET) != 0) return false;
   char* const bytes = buffer.get();
   for (;;) {
     const long n = syscall(SYS_getdents64, fd, bytes, ListingBuffer::kSize);
@@ -89,47 +76,17 @@ bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer) {
   return true;
 }
 
-DirectoryHandles::DirectoryHandles(std::size_t capacity)
-    : capacity_(capacity), slots_(capacity == 0 ? 0 : std::bit_ceil(2 * capacity)) {}
+DirectoryHandles::DirectoryHandles(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
 DirectoryHandles::~DirectoryHandles() { Clear(); }
-
-std::size_t DirectoryHandles::Locate(std::string_view dir, std::uint64_t hash) const {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = static_cast<std::size_t>(hash) & mask;
-  while (slots_[at].used && (slots_[at].hash != hash || slots_[at].handle->dir != dir)) at = (at + 1) & mask;
-  return at;
-}
-
-void DirectoryHandles::Erase(std::size_t slot) {
-  // Each later slot of the run moves back into the hole when the hole lies between its home and it, so
-  // that every search still meets its key before a free slot.
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t hole = slot;
-  for (std::size_t at = (hole + 1) & mask; slots_[at].used; at = (at + 1) & mask) {
-    const std::size_t home = static_cast<std::size_t>(slots_[at].hash) & mask;
-    if (((at - home) & mask) >= ((at - hole) & mask)) {
-      slots_[hole] = slots_[at];
-      hole = at;
-    }
-  }
-  slots_[hole] = Slot{};
-}
-
-void DirectoryHandles::Insert(std::uint64_t hash, std::list<Handle>::iterator handle) {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = static_cast<std::size_t>(hash) & mask;
-  while (slots_[at].used) at = (at + 1) & mask;
-  slots_[at] = Slot{hash, handle, true};
-}
 
 DirectoryHandles::Handle* DirectoryHandles::Find(std::string_view dir) {
   // The attributes of one device come in a row: its handle is most often the one found last.
   if (handles_.empty()) return nullptr;
   if (handles_.front().dir == dir) return &handles_.front();
-  const Slot& slot = slots_[Locate(dir, HashPath(dir))];
-  if (!slot.used) return nullptr;
-  handles_.splice(handles_.begin(), handles_, slot.handle);
+  const auto found = byDir_.find(dir);
+  if (found == byDir_.end()) return nullptr;
+  handles_.splice(handles_.begin(), handles_, found->second);
   return &handles_.front();
 }
 
@@ -146,37 +103,29 @@ DirectoryHandles::Handle* DirectoryHandles::NearestAbove(std::string_view path, 
 
 DirectoryHandles::Handle* DirectoryHandles::Keep(std::string_view dir, int fd, bool linkFree) {
   if (fd < 0) return nullptr;
-  if (capacity_ == 0) {
-    Refill(transient_, dir, fd, linkFree);
-    return &transient_;
-  }
   // The handle that makes room is given the new directory, so its strings keep their room. One kept for
   // this directory already (opened again the long way) goes first: its older descriptor is closed.
   auto reused = handles_.end();
-  const std::uint64_t hash = HashPath(dir);
-  if (const std::size_t kept = Locate(dir, hash); slots_[kept].used) {
-    reused = slots_[kept].handle;
-    Erase(kept);
+  if (const auto kept = byDir_.find(dir); kept != byDir_.end()) {
+    reused = kept->second;
   } else if (handles_.size() >= capacity_) {
     reused = std::prev(handles_.end());
-    Erase(Locate(reused->dir, HashPath(reused->dir)));
   }
   if (reused == handles_.end()) {
     handles_.emplace_front();
   } else {
+    byDir_.erase(reused->dir);
     handles_.splice(handles_.begin(), handles_, reused);
   }
   Refill(handles_.front(), dir, fd, linkFree);
-  Insert(hash, handles_.begin());
+  byDir_.emplace(handles_.front().dir, handles_.begin());
   return &handles_.front();
 }
 
 void DirectoryHandles::Clear() {
-  std::fill(slots_.begin(), slots_.end(), Slot{});
+  byDir_.clear();
   for (const Handle& h : handles_) close(h.fd);
   handles_.clear();
-  if (transient_.fd >= 0) close(transient_.fd);
-  transient_ = Handle{};
 }
 
 void DirectoryHandles::Forget(Handle& handle) {
@@ -189,7 +138,7 @@ const DirectoryListing* DirectoryHandles::ListingForLookup(Handle& handle, bool 
   // One name in a directory is cheaper asked of the directory itself than listed; from the second on, the
   // listing pays for itself. A file to be read costs as much either way (two listing calls, or a look
   // before the open and one at the open file), so its directory is listed at once for the names to come.
-  if (capacity_ == 0 || (!handle.listed && !forRead && ++handle.lookups < 2)) return nullptr;
+  if (!handle.listed && !forRead && ++handle.lookups < 2) return nullptr;
   return Listing(handle);
 }
 

@@ -1,8 +1,9 @@
-// A few directory handles of a sysfs tree kept open between reads, so that the attributes of one device,
-// read one after the other, are each opened by their own name inside a handle of the device's directory
-// instead of by a path walked from the root every time. A handle asked for names more than once also keeps
-// the directory's listing with the type of every entry: then a name that is not there, or is no regular
-// file, costs no system call at all, and one that is costs no check of its type before it is opened.
+// A few directory handles of a sysfs tree kept open between reads. The attributes of one device are read
+// one after the other, each opened by its own name inside the kept handle of the device's directory, so the
+// kernel resolves one name, not every part of the path from the root. A handle asked for names more than
+// once also keeps the directory's listing with the type of every entry: then a name that is not there, or is
+// no regular file, costs no system call at all, and one that is costs no check of its type before it is
+// opened.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace devlist::sysfs {
@@ -50,8 +52,8 @@ class ListingBuffer {
   std::unique_ptr<char[]> bytes_;
 };
 
-/// Every entry of the directory freshly opened as `fd` ("." and ".." left out), sorted by name; false when
-/// it cannot be listed.
+/// Every entry of the directory open as `fd` ("." and ".." left out), sorted by name, however often it was
+/// listed before; false when it cannot be listed.
 bool ListDirectory(int fd, DirectoryListing& listing, ListingBuffer& buffer);
 
 class DirectoryHandles {
@@ -66,7 +68,7 @@ class DirectoryHandles {
     DirectoryListing listing;  // when `listed`
   };
 
-  /// Keeps at most `capacity` handles (0 keeps none: every handle is closed when the next one is asked for).
+  /// Keeps at most `capacity` handles (at least one).
   explicit DirectoryHandles(std::size_t capacity);
   DirectoryHandles(const DirectoryHandles&) = delete;
   DirectoryHandles& operator=(const DirectoryHandles&) = delete;
@@ -85,7 +87,7 @@ class DirectoryHandles {
   void Clear();
 
   /// The listing of a handle that was asked for names before (read now when it was not yet); null when the
-  /// handle was asked only once, cannot be listed, or is not kept for another time (a capacity of 0).
+  /// handle was asked only once, or cannot be listed.
   /// With `forRead` (a file in it is about to be read), read now even when asked the first time.
   const DirectoryListing* ListingForLookup(Handle& handle, bool forRead = false);
   /// The listing of a handle, read now when it was not yet; null when it cannot be listed.
@@ -98,19 +100,9 @@ class DirectoryHandles {
  private:
   std::size_t capacity_;
   std::list<Handle> handles_;  // the most recent first
-  // Each kept handle by the hash of its directory, in a table at least twice as large as the handles kept,
-  // probed slot after slot: a search touches a few words of one small block instead of a chain of nodes.
-  struct Slot {
-    std::uint64_t hash = 0;
-    std::list<Handle>::iterator handle{};
-    bool used = false;
-  };
-  /// The slot that holds `dir`, or the free one where it would go.
-  std::size_t Locate(std::string_view dir, std::uint64_t hash) const;
-  void Erase(std::size_t slot);
-  void Insert(std::uint64_t hash, std::list<Handle>::iterator handle);
-  std::vector<Slot> slots_;
-  Handle transient_;  // with a capacity of 0, the last handle given out
+  // Each kept handle by its directory; a key is the `dir` of the handle it leads to, so it is taken out
+  // before that handle is given another directory.
+  std::unordered_map<std::string_view, std::list<Handle>::iterator> byDir_;
   ListingBuffer buffer_;
 };
 

@@ -276,10 +276,8 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
   if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   for (devlist::model::Property& p : device->properties) {
     if (!devlist::model::SameKey(p.key, *key)) continue;
-    if (p.beforeRead) {
-      const DWORD forced = p.beforeRead(p);
-      if (forced != ERROR_SUCCESS) return Fail(forced);
-    }
+    const DWORD forced = devlist::model::RunReadHook(data->Reserved - 1, p);
+    if (forced != ERROR_SUCCESS) return Fail(forced);
     // Written only when it fits, so a buffer too small is left as it was.
     const auto size = static_cast<DWORD>(p.value.CopyTo(buffer, bufferSize));
     *type = p.type;

@@ -1,10 +1,12 @@
-// The bytes of a property value in the device model, kept compactly: text that fits in 8 bits one byte a
-// character, relations between devices not at all (they are made from the model's links when read). What the
-// platform hands out is always the value's UTF-16 (or raw) bytes; how they are kept never shows.
+// The bytes of a property value in the device model, as the platform hands them out (UTF-16 text
+// little-endian, numbers as they are). The model keeps one copy of each distinct value, which every property
+// of that value refers to; a relation between devices holds only the device whose list it is, and its ids
+// are made from the model's links when read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +18,10 @@ namespace devlist::model {
 /// A list of ids a device's value names other devices by, taken from the model's links when read.
 enum class Relation : std::uint8_t { parent, children, siblings };
 
-/// A property value. Its bytes live in the model's value store, side by side with the other values of the
-/// device, and never change: assigning gives the property new bytes, so a copy of a property keeps the bytes
-/// it had.
+/// A property value: bytes the model keeps, or a relation of one device of the model. Its bytes never
+/// change: assigning gives the property other bytes, so a copy of a property keeps the bytes it had.
 class PropertyValue {
  public:
-  PropertyValue();
   /// The size in bytes of the value as the platform hands it out.
   std::size_t size() const;
   bool empty() const { return size() == 0; }
@@ -35,22 +35,19 @@ class PropertyValue {
 
   /// These bytes, as they are.
   void SetBytes(const BYTE* bytes, std::size_t size);
-  /// These UTF-16 code units (terminators included), handed out little-endian; kept one byte a unit when
-  /// every unit is below 256.
+  /// These UTF-16 code units (terminators included), handed out little-endian.
   void SetUnits(std::u16string_view units);
-  /// Code units below 256 given one byte each (Latin-1, so ASCII as it is), then `zeros` NUL units: the same
-  /// value SetUnits keeps for them, without a UTF-16 copy made first.
-  void SetNarrowUnits(std::string_view units, std::size_t zeros = 0);
-  /// UTF-8 text (our ANSI code page), then `nuls` NUL units, converted once; ASCII is kept as it is.
+  /// UTF-8 text (our ANSI code page), then `nuls` NUL units, as UTF-16.
   void SetUtf8(std::string_view text, std::size_t nuls);
   /// The list `relation` of the device at `deviceIndex` of the model, as UTF-16 ids.
   void SetRelation(Relation relation, std::size_t deviceIndex);
 
  private:
-  const BYTE* header_;  // the value's 4-byte header in the store: its form and size
-};
+  void Keep(std::string_view bytes);
 
-/// Frees every stored value (the model's Clear: the properties that held them are gone with their devices).
-void ClearValueStore();
+  const std::string* bytes_ = nullptr;  // the model's copy of the bytes; null when empty or a relation
+  std::uint32_t device_ = 0;            // the device a relation belongs to
+  std::optional<Relation> relation_;    // set for a relation, whose ids are read from the model's links
+};
 
 }  // namespace devlist::model

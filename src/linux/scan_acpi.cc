@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -74,12 +75,12 @@ std::vector<Found> FindAcpiDevices(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   std::vector<Found> found;
   for (const std::string& name : tree.List("bus/acpi/devices")) {
-    const auto path = tree.Resolve(Join("bus/acpi/devices", name));
+    const auto path = tree.Resolve(JoinPath("bus/acpi/devices", name));
     if (!path) continue;
     const std::string hid = IdPart(tree.Attr(*path, "hid"));
     const auto status = ParseNumber(tree.Attr(*path, "status"), 10);
     if (status && (*status & 1) == 0) continue;  // not present
-    const auto physical = tree.Resolve(Join(*path, "physical_node"));
+    const auto physical = tree.Resolve(JoinPath(*path, "physical_node"));
     if (physical) {
       if (const auto listed = context.graph.At(*physical)) {
         // Devices below it in the firmware's tree (a serial port below the LPC bridge) are its children.
@@ -100,7 +101,8 @@ std::vector<Found> FindAcpiDevices(ScanContext& context) {
 // "PNP0501" and "ACPI0013" are a vendor prefix and a hexadecimal product number.
 bool PnpStyle(const std::string& hid) {
   return (hid.size() == 7 || hid.size() == 8) && !StartsWith(hid, "LNX") &&
-         std::all_of(hid.end() - 4, hid.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+         std::all_of(hid.end() - 4, hid.end(),
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // The modalias names the compatible ids after the hardware id: "acpi:PNP0501:PNP0500:".
@@ -125,8 +127,8 @@ void AddCompatibleIds(const std::string& alias, Node& n, const AcpiKind*& kind) 
 // The path of the interface a button, lid or thermal zone gets: its event node, its thermal zone, or itself.
 std::string AcpiInterfacePath(const SysfsReader& tree, const Found& f, const std::string& kernelName) {
   std::string itfPath = "/sys/bus/acpi/devices/" + Printable(kernelName);
-  for (const std::string& in : tree.List(Join(f.acpiPath, "input"))) {
-    const std::string event = EventNodeOf(tree, Join(Join(f.acpiPath, "input"), in));
+  for (const std::string& in : tree.List(JoinPath(f.acpiPath, "input"))) {
+    const std::string event = EventNodeOf(tree, JoinPath(JoinPath(f.acpiPath, "input"), in));
     if (!event.empty()) {
       itfPath = event;
       break;
@@ -135,9 +137,9 @@ std::string AcpiInterfacePath(const SysfsReader& tree, const Found& f, const std
   if (f.hid == "LNXTHERM") {
     // The kernel links thermal_zone to the zone itself; listing through the link would name what is inside
     // the zone's folder. A folder holding the zone's link is read as well.
-    std::string zone = tree.LinkName(Join(f.acpiPath, "thermal_zone"));
+    std::string zone = tree.LinkName(JoinPath(f.acpiPath, "thermal_zone"));
     if (zone.empty()) {
-      for (const std::string& tz : tree.List(Join(f.acpiPath, "thermal_zone"))) {
+      for (const std::string& tz : tree.List(JoinPath(f.acpiPath, "thermal_zone"))) {
         zone = Printable(tz);
         break;
       }
@@ -202,8 +204,8 @@ void ScanAcpi(ScanContext& context) {
     if (!root) n.busType = kBusAcpi;
     n.parentAcpiPath = f.acpiPath;
     if (kind && kind->itf) AddInterfaceTo(n, *kind->itf, AcpiInterfacePath(tree, f, kernelName));
-    for (const std::string& in : tree.List(Join(f.acpiPath, "input"))) {
-      graph.MarkInputHandled(Join(Join(f.acpiPath, "input"), in));
+    for (const std::string& in : tree.List(JoinPath(f.acpiPath, "input"))) {
+      graph.MarkInputHandled(JoinPath(JoinPath(f.acpiPath, "input"), in));
     }
     const NodeId id = graph.Add(std::move(n));
     if (root) graph.SetAcpiRoot(id);

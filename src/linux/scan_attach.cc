@@ -4,6 +4,7 @@
 #include <string>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -13,7 +14,7 @@ namespace {
 template <class Attach>
 void ForEachOwned(ScanContext& context, const std::string& classDir, Attach attach) {
   for (const std::string& name : context.tree.List(classDir)) {
-    const auto path = context.tree.Resolve(Join(classDir, name));
+    const auto path = context.tree.Resolve(JoinPath(classDir, name));
     if (!path) continue;
     if (const std::optional<NodeId> owner = context.graph.Above(*path)) attach(*owner, name, *path);
   }
@@ -24,9 +25,9 @@ void ForEachOwned(ScanContext& context, const std::string& classDir, Attach atta
 void ScanTty(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   for (const std::string& name : tree.List("class/tty")) {
-    const auto path = tree.Resolve(Join("class/tty", name));
+    const auto path = tree.Resolve(JoinPath("class/tty", name));
     if (!path || StartsWith(*path, "devices/virtual/")) continue;
-    if (!tree.Exists(Join(*path, "device"))) continue;
+    if (!tree.Exists(JoinPath(*path, "device"))) continue;
     if (tree.Attr(*path, "type") == "0") continue;  // a port the driver knows of, without a UART behind it
     const std::optional<NodeId> owner = context.graph.Above(*path);
     if (!owner) continue;
@@ -36,14 +37,15 @@ void ScanTty(ScanContext& context) {
 
 void ScanSound(ScanContext& context) {
   ForEachOwned(context, "class/sound", [&](NodeId owner, const std::string& name, const std::string&) {
-    if (StartsWith(name, "card")) context.graph.AddInterface(owner, kItfAudio, "/dev/snd/controlC" + IdPart(name.substr(4)));
+    if (StartsWith(name, "card"))
+      context.graph.AddInterface(owner, kItfAudio, "/dev/snd/controlC" + IdPart(name.substr(4)));
   });
 }
 
 void ScanVideo(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   for (const std::string& name : tree.List("class/video4linux")) {
-    const auto path = tree.Resolve(Join("class/video4linux", name));
+    const auto path = tree.Resolve(JoinPath("class/video4linux", name));
     if (!path || !StartsWith(name, "video")) continue;
     const std::string index = tree.Attr(*path, "index");
     if (!index.empty() && index != "0") continue;  // metadata nodes of the same camera

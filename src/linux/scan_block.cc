@@ -5,6 +5,7 @@
 #include <string>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 #include "text.h"
 
@@ -60,7 +61,7 @@ std::optional<std::string> SubsystemController(const SysfsReader& tree, const st
     unsigned x = 0;
     char tail = 0;
     if (std::sscanf(name.c_str(), "nvme%u%c", &x, &tail) != 1) continue;
-    const auto ctrl = tree.Resolve(Join(subsystem, name));
+    const auto ctrl = tree.Resolve(JoinPath(subsystem, name));
     if (ctrl && !StartsWith(*ctrl, "devices/virtual/")) return ctrl;
   }
   return std::nullopt;
@@ -79,8 +80,8 @@ DiskFacts ReadDiskFacts(ScanContext& context, const std::string& path, const std
     return f;
   }
   const std::string model = devicePath ? tree.Attr(*devicePath, "model") : std::string();
-  if (devicePath && !model.empty() && tree.Exists(Join(*devicePath, "vendor")) &&
-      tree.Exists(Join(*devicePath, "rev"))) {
+  if (devicePath && !model.empty() && tree.Exists(JoinPath(*devicePath, "vendor")) &&
+      tree.Exists(JoinPath(*devicePath, "rev"))) {
     // A SCSI device (SATA and SAS disks, USB storage, optical drives).
     f.vendor = Printable(tree.Attr(*devicePath, "vendor"));
     f.product = Printable(model);
@@ -130,7 +131,7 @@ void AddVolumes(ScanContext& context, const std::string& path, const std::string
   const SysfsReader& tree = context.tree;
   const std::string disk = Base(path);
   for (const std::string& part : tree.List(path)) {
-    const std::string pp = Join(path, part);
+    const std::string pp = JoinPath(path, part);
     if (part.size() <= disk.size() || !StartsWith(part, disk) || !tree.IsDir(pp) || !IsPartition(tree, pp)) continue;
     const auto start = ParseNumber(tree.Attr(pp, "start"), 10);
     Node v;
@@ -151,8 +152,8 @@ void AddDisk(ScanContext& context, const std::string& path, const std::string& d
              const std::string& backing, const std::optional<std::string>& controller = std::nullopt) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
-  const auto devicePath = controller ? controller : tree.Resolve(Join(path, "device"));
-  const std::string place = controller ? Join(*controller, devName) : path;
+  const auto devicePath = controller ? controller : tree.Resolve(JoinPath(path, "device"));
+  const std::string place = controller ? JoinPath(*controller, devName) : path;
   const DiskFacts f = ReadDiskFacts(context, path, place, devName, loop, devicePath);
 
   const std::optional<NodeId> above = graph.Above(place);

@@ -10,6 +10,7 @@
 
 #include "bus_function_class.h"
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -52,10 +53,10 @@ std::string ModaliasOf(const SysfsReader& tree, const std::string& path) {
 // The listed device a bus device is the same hardware as: its firmware node is a listed device, or the
 // firmware's view of one (a driver's cells share their parent's node).
 std::optional<NodeId> SameHardwareAs(const ScanContext& context, const std::string& path) {
-  const auto fw = context.tree.Resolve(Join(path, "firmware_node"));
+  const auto fw = context.tree.Resolve(JoinPath(path, "firmware_node"));
   if (!fw) return std::nullopt;
   if (const auto listed = context.graph.At(*fw)) return listed;
-  const auto physical = context.tree.Resolve(Join(*fw, "physical_node"));
+  const auto physical = context.tree.Resolve(JoinPath(*fw, "physical_node"));
   if (!physical || *physical == path) return std::nullopt;
   return context.graph.At(*physical);
 }
@@ -66,8 +67,8 @@ std::optional<NodeId> SameHardwareAs(const ScanContext& context, const std::stri
 // hardware it stands for, the firmware lists (the serial ports, the keyboard) or a scan of its own does (its sensors).
 bool DriversOwnDevice(const SysfsReader& tree, const std::string& path, const std::string& driver) {
   if (!NamedAfter(WithoutInstance(Base(path)), driver)) return false;
-  if (tree.Exists(Join(path, "firmware_node")) || tree.Exists(Join(path, "of_node"))) return false;
-  const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
+  if (tree.Exists(JoinPath(path, "firmware_node")) || tree.Exists(JoinPath(path, "of_node"))) return false;
+  const auto above = tree.Resolve(JoinPath(Dir(path), "subsystem"));
   return !above || !StartsWith(*above, "bus/");
 }
 
@@ -75,7 +76,7 @@ bool DriversOwnDevice(const SysfsReader& tree, const std::string& path, const st
 // I2C and DMA cells, a card reader's SD and Memory Stick hosts, an audio DSP's sound card, the Wi-Fi core an SDIO
 // glue driver hands its chip to): Windows lists the function, once, with the driver that holds it.
 bool CellOfFunction(const SysfsReader& tree, const std::string& path) {
-  const auto above = tree.Resolve(Join(Dir(path), "subsystem"));
+  const auto above = tree.Resolve(JoinPath(Dir(path), "subsystem"));
   return above && (*above == "bus/pci" || *above == "bus/usb" || *above == "bus/sdio");
 }
 
@@ -83,8 +84,8 @@ bool CellOfFunction(const SysfsReader& tree, const std::string& path) {
 std::vector<std::string> BoundCellsOf(const SysfsReader& tree, const std::string& path) {
   std::vector<std::string> cells;
   for (const std::string& child : tree.List(path)) {
-    const std::string cell = Join(path, child);
-    const auto bus = tree.IsDir(cell) ? tree.Resolve(Join(cell, "subsystem")) : std::nullopt;
+    const std::string cell = JoinPath(path, child);
+    const auto bus = tree.IsDir(cell) ? tree.Resolve(JoinPath(cell, "subsystem")) : std::nullopt;
     if (bus && *bus == "bus/platform" && !DriverOf(tree, cell).empty()) cells.push_back(cell);
   }
   return cells;
@@ -105,7 +106,7 @@ bool FurtherFunctionOfItsDriver(const SysfsReader& tree, const std::string& path
   const std::string card = Dir(path);
   for (const std::string& sibling : tree.List(card)) {
     if (sibling >= Base(path)) break;  // listed in order; function numbers have one digit
-    if (StartsWith(sibling, Base(card) + ":") && DriverOf(tree, Join(card, sibling)) == driver) return true;
+    if (StartsWith(sibling, Base(card) + ":") && DriverOf(tree, JoinPath(card, sibling)) == driver) return true;
   }
   return false;
 }
@@ -218,7 +219,7 @@ void AddBusDevice(ScanContext& context, const std::string& bus, const std::strin
   n.driverExpected = true;
   n.bios = BiosName(FirmwarePathOf(tree, path));
   if (n.cls == &kSensor) {
-    for (const std::string& hw : tree.List(Join(path, "hwmon"))) {
+    for (const std::string& hw : tree.List(JoinPath(path, "hwmon"))) {
       AddInterfaceTo(n, kItfSensor, "/sys/class/hwmon/" + Printable(hw));
     }
   }
@@ -236,11 +237,11 @@ void ScanBusDevices(ScanContext& context) {
   for (const std::string bus : kBuses) {
     const std::string dir = "bus/" + bus + "/devices";
     for (const std::string& name : tree.List(dir)) {
-      const auto path = tree.Resolve(Join(dir, name));
+      const auto path = tree.Resolve(JoinPath(dir, name));
       if (!path) continue;
       // Most devices of a bus are unbound, and a device listed already has its driver read: a look at the
       // link is cheaper than reading it again.
-      if (!tree.Exists(Join(*path, "driver"))) continue;
+      if (!tree.Exists(JoinPath(*path, "driver"))) continue;
       const std::string modalias = ModaliasOf(tree, *path);
       if (const auto listed = graph.At(*path)) {
         const std::vector<std::string>& drivers = graph.node(*listed).drivers;
@@ -273,7 +274,7 @@ void ScanBusDevices(ScanContext& context) {
   }
   // SD hosts that other scans list: PCI SD host controllers, ACPI ones, and the functions a host is a cell of.
   for (const std::string& name : tree.List("class/mmc_host")) {
-    const auto path = tree.Resolve(Join("class/mmc_host", name));
+    const auto path = tree.Resolve(JoinPath("class/mmc_host", name));
     if (!path) continue;
     if (const auto owner = ListedAs(context, Dir(Dir(*path)))) graph.AttachFunctionClass(*owner, kSdHost);
   }
@@ -283,7 +284,7 @@ void ScanSerioPorts(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
   for (const std::string& name : tree.List("bus/serio/devices")) {
-    const auto path = tree.Resolve(Join("bus/serio/devices", name));
+    const auto path = tree.Resolve(JoinPath("bus/serio/devices", name));
     if (!path || graph.At(*path)) continue;
     const std::string driver = DriverOf(tree, *path);
     if (driver.empty()) continue;
@@ -291,9 +292,10 @@ void ScanSerioPorts(ScanContext& context) {
     // the keyboard or mouse listed with the firmware's devices; a port whose input a device has claimed (as
     // the input scan does for the keyboard controller's ports) is that device.
     if (!tree.Attr(*path, "firmware_id").empty()) continue;
-    const std::vector<std::string> inputs = tree.List(Join(*path, "input"));
-    if (std::any_of(inputs.begin(), inputs.end(),
-                    [&](const std::string& in) { return graph.InputHandled(Join(Join(*path, "input"), in)); })) {
+    const std::vector<std::string> inputs = tree.List(JoinPath(*path, "input"));
+    if (std::any_of(inputs.begin(), inputs.end(), [&](const std::string& in) {
+          return graph.InputHandled(JoinPath(JoinPath(*path, "input"), in));
+        })) {
       continue;
     }
     const std::string modalias = ModaliasOf(tree, *path);

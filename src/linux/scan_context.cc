@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -21,31 +22,33 @@ std::string DatabaseName(const HwdbProperties& answer, const char* key) {
   return it == answer.end() ? std::string() : Printable(it->second);
 }
 
-std::string DriverOf(const SysfsReader& tree, const std::string& path) { return tree.LinkName(Join(path, "driver")); }
+std::string DriverOf(const SysfsReader& tree, const std::string& path) {
+  return tree.LinkName(JoinPath(path, "driver"));
+}
 
 std::string DriverVersionOf(ScanContext& context, const std::string& path, const std::string& driver) {
   if (driver.empty()) return {};
   const SysfsReader& tree = context.tree;
   // By where the driver link leads and the name asked for, which stands in for a module the driver
   // does not link.
-  auto key = tree.LinkPath(Join(path, "driver"));
+  auto key = tree.LinkPath(JoinPath(path, "driver"));
   if (key) *key += "\n" + driver;
   if (key) {
     const auto known = context.driverVersions.find(*key);
     if (known != context.driverVersions.end()) return known->second;
   }
-  std::string module = tree.LinkName(Join(path, "driver/module"));
+  std::string module = tree.LinkName(JoinPath(path, "driver/module"));
   if (module.empty()) {
     module = driver;
     std::replace(module.begin(), module.end(), '-', '_');
   }
-  std::string version = tree.Attr(Join("module", module), "version");
+  std::string version = tree.Attr(JoinPath("module", module), "version");
   if (key) context.driverVersions.emplace(*key, version);
   return version;
 }
 
 std::string FirmwarePathOf(const SysfsReader& tree, const std::string& path) {
-  const auto fw = tree.Resolve(Join(path, "firmware_node"));
+  const auto fw = tree.Resolve(JoinPath(path, "firmware_node"));
   return fw ? tree.Attr(*fw, "path") : std::string();
 }
 
@@ -130,7 +133,7 @@ void DevicesListedIn::Iterator::Settle() {
   for (; at_ < list_->names_.size(); ++at_) {
     const std::string& name = list_->names_[at_];
     if (!StartsWith(name, list_->prefix_)) continue;
-    if (auto path = list_->tree_.Resolve(Join(list_->dir_, name))) {
+    if (auto path = list_->tree_.Resolve(JoinPath(list_->dir_, name))) {
       current_ = {name, std::move(*path)};
       return;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -110,7 +111,7 @@ void ScanCpus(ScanContext& context) {
   }
   std::sort(cpus.begin(), cpus.end());
   for (const auto& [number, name] : cpus) {
-    const auto path = tree.Resolve(Join("devices/system/cpu", name));
+    const auto path = tree.Resolve(JoinPath("devices/system/cpu", name));
     if (!path || !tree.IsDir(*path)) continue;
     CpuInfo info;
     if (const auto it = cpuInfo.find(number); it != cpuInfo.end()) info = it->second;

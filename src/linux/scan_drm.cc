@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -41,7 +42,7 @@ void ScanDrm(ScanContext& context) {
   const SysfsReader& tree = context.tree;
   DeviceGraph& graph = context.graph;
   for (const std::string& name : tree.List("class/drm")) {
-    const auto path = tree.Resolve(Join("class/drm", name));
+    const auto path = tree.Resolve(JoinPath("class/drm", name));
     if (!path) continue;
     const std::optional<NodeId> owner = graph.Above(*path);
     if (StartsWith(name, "card") && name.find('-') == std::string::npos) {
@@ -49,7 +50,7 @@ void ScanDrm(ScanContext& context) {
       continue;
     }
     if (tree.Attr(*path, "status") != "connected") continue;
-    const auto data = tree.ReadFile(Join(*path, "edid"));
+    const auto data = tree.ReadFile(JoinPath(*path, "edid"));
     const std::optional<Edid> edid = data ? ParseEdid(*data) : std::nullopt;
     if (!edid) continue;
     Node n;

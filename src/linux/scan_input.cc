@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -13,7 +14,7 @@ namespace {
 
 // Whether an input (.../serio1/input/input12) is the input of a serio port.
 bool OnSerioPort(const SysfsReader& tree, const std::string& inputPath) {
-  const auto bus = tree.Resolve(Join(Dir(Dir(inputPath)), "subsystem"));
+  const auto bus = tree.Resolve(JoinPath(Dir(Dir(inputPath)), "subsystem"));
   return bus && *bus == "bus/serio";
 }
 
@@ -31,16 +32,16 @@ void ScanHid(ScanContext& context) {
     const std::string usbInterface = Dir(path);
     const auto known = context.usbInterfaceNumbers.find(usbInterface);
     // Its inputs are below it; older kernels put a USB HID device's inputs beside it, below the interface.
-    std::string inputDir = Join(path, "input");
+    std::string inputDir = JoinPath(path, "input");
     std::vector<std::string> inputNames = tree.List(inputDir);
     if (inputNames.empty() &&
         (known != context.usbInterfaceNumbers.end() || tree.Uevent(usbInterface, "DEVTYPE") == "usb_interface")) {
-      inputDir = Join(usbInterface, "input");
+      inputDir = JoinPath(usbInterface, "input");
       inputNames = tree.List(inputDir);
     }
     std::vector<std::pair<std::string, InputKind>> inputs;
     for (const std::string& in : inputNames) {
-      const std::string ip = Join(inputDir, in);
+      const std::string ip = JoinPath(inputDir, in);
       if (!graph.InputHandled(ip)) inputs.emplace_back(ip, InputKindOf(tree, ip));
     }
     InputKind kind = InputKind::other;
@@ -76,7 +77,7 @@ void ScanHid(ScanContext& context) {
     n.driverVersion = DriverVersionOf(context, path, drv);
     n.driverExpected = true;
     n.busType = kBusHid;
-    for (const std::string& raw : tree.List(Join(path, "hidraw"))) {
+    for (const std::string& raw : tree.List(JoinPath(path, "hidraw"))) {
       if (StartsWith(raw, "hidraw") && raw.size() > 6) AddInterfaceTo(n, kItfHid, "/dev/hidraw" + IdPart(raw.substr(6)));
     }
     for (const auto& [ip, k] : inputs) {

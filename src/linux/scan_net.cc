@@ -3,6 +3,7 @@
 #include <string>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -16,9 +17,9 @@ struct VirtualNet {
 VirtualNet VirtualNetKind(const SysfsReader& tree, const std::string& path, const std::string& name) {
   const std::string devType = tree.Uevent(path, "DEVTYPE");
   if (tree.Attr(path, "type") == "772") return {"Software Loopback Interface", nullptr};
-  if (tree.IsDir(Join(path, "bridge"))) return {"Network Bridge", "bridge"};
-  if (tree.IsDir(Join(path, "bonding"))) return {"Bonded Network Adapter", "bonding"};
-  if (tree.Exists(Join(path, "tun_flags"))) return {"TAP-Windows Adapter", "tun"};
+  if (tree.IsDir(JoinPath(path, "bridge"))) return {"Network Bridge", "bridge"};
+  if (tree.IsDir(JoinPath(path, "bonding"))) return {"Bonded Network Adapter", "bonding"};
+  if (tree.Exists(JoinPath(path, "tun_flags"))) return {"TAP-Windows Adapter", "tun"};
   if (devType == "vlan") return {"VLAN Adapter", "8021q"};
   if (devType == "wireguard") return {"WireGuard Tunnel", "wireguard"};
   if (StartsWith(name, "veth")) return {"Virtual Ethernet Adapter", "veth"};
@@ -34,7 +35,7 @@ void ScanNet(ScanContext& context) {
   DeviceGraph& graph = context.graph;
   std::size_t softIndex = 0;
   for (const std::string& name : tree.List("class/net")) {
-    const auto path = tree.Resolve(Join("class/net", name));
+    const auto path = tree.Resolve(JoinPath("class/net", name));
     if (!path) continue;
     const std::string ifName = Base(*path);
     const std::string itfPath = "/sys/class/net/" + Printable(ifName);

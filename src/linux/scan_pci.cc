@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -124,7 +125,7 @@ PciIds PciIdsOf(const SysfsReader& tree, const std::string& path) {
   }
   if (ids.vendor.empty() || ids.device.empty() || ids.revision.empty() || ids.classCode.empty() ||
       ids.subsystemVendor.empty() || ids.subsystemDevice.empty()) {
-    const std::optional<std::string> config = tree.ReadFile(Join(path, "config"));
+    const std::optional<std::string> config = tree.ReadFile(JoinPath(path, "config"));
     for (auto [field, at, bytes] : {std::tuple{&ids.vendor, 0, 2}, {&ids.device, 2, 2}, {&ids.revision, 8, 1},
                                     {&ids.classCode, 9, 3}, {&ids.subsystemVendor, 0x2C, 2},
                                     {&ids.subsystemDevice, 0x2E, 2}}) {
@@ -153,7 +154,7 @@ void ScanPci(ScanContext& context) {
     const std::string rev = ids.revision.empty() ? "00" : ids.revision;
     const std::string& cc = ids.classCode;
     // Without its class code a function is classed by what it carries: a network interface makes it one.
-    const unsigned base = cc.empty() ? (tree.IsDir(Join(path, "net")) ? 0x02u : 0xFFu)
+    const unsigned base = cc.empty() ? (tree.IsDir(JoinPath(path, "net")) ? 0x02u : 0xFFu)
                                      : static_cast<unsigned>(std::stoul(cc.substr(0, 2), nullptr, 16));
     const unsigned subclass = cc.empty() ? 0x80u : static_cast<unsigned>(std::stoul(cc.substr(2, 2), nullptr, 16));
 
@@ -182,10 +183,10 @@ void ScanPci(ScanContext& context) {
     n.manufacturer = DatabaseName(db, "ID_VENDOR_FROM_DATABASE");
     // Transport drivers (virtio) hand the function to a driver of a child device: that one is on top.
     for (const std::string& child : tree.List(path)) {
-      if (StartsWith(child, "virtio") && tree.IsDir(Join(path, child))) {
-        const std::string top = DriverOf(tree, Join(path, child));
+      if (StartsWith(child, "virtio") && tree.IsDir(JoinPath(path, child))) {
+        const std::string top = DriverOf(tree, JoinPath(path, child));
         if (top.empty()) continue;
-        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(context, Join(path, child), top);
+        if (n.drivers.empty()) n.driverVersion = DriverVersionOf(context, JoinPath(path, child), top);
         n.drivers.push_back(top);
       }
     }

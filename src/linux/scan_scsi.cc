@@ -5,6 +5,7 @@
 #include <string>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -27,9 +28,9 @@ void ScanScsiKind(ScanContext& context, const ScsiKind& kind) {
     char tail = 0;
     const std::string format = std::string(kind.prefix) + "%u%c";
     if (std::sscanf(name.c_str(), format.c_str(), &index, &tail) != 1) continue;
-    const auto itfPath = tree.Resolve(Join(kind.classDir, name));
+    const auto itfPath = tree.Resolve(JoinPath(kind.classDir, name));
     if (!itfPath) continue;
-    const auto device = tree.Resolve(Join(*itfPath, "device"));
+    const auto device = tree.Resolve(JoinPath(*itfPath, "device"));
     if (!device || graph.At(*device)) continue;
     const std::string vendor = Printable(Trim(tree.Attr(*device, "vendor")));
     const std::string model = Printable(Trim(tree.Attr(*device, "model")));

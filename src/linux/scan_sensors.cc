@@ -4,6 +4,7 @@
 #include <string>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -67,7 +68,7 @@ void ScanHwmon(ScanContext& context) {
     n.id = "HWMON\\" + IdPart(chip) + "\\" + IdPart(name.substr(std::min<std::size_t>(5, name.size())));
     n.hardwareIds = {"HWMON\\" + HwPart(chip)};
     n.desc = chip;
-    const auto device = tree.Resolve(Join(path, "device"));
+    const auto device = tree.Resolve(JoinPath(path, "device"));
     const std::string drv = device ? DriverOf(tree, *device) : std::string();
     if (!drv.empty()) n.drivers.push_back(drv);
     AddInterfaceTo(n, kItfSensor, "/sys/class/hwmon/" + Printable(name));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -113,7 +114,8 @@ std::optional<std::array<unsigned long long, 3>> UeventTriple(const SysfsReader&
   const std::string text = tree.Uevent(dir, key);
   const std::size_t first = text.find('/'), second = first == std::string::npos ? first : text.find('/', first + 1);
   if (second == std::string::npos) return std::nullopt;
-  const auto a = ParseNumber(text.substr(0, first), base), b = ParseNumber(text.substr(first + 1, second - first - 1), base),
+  const auto a = ParseNumber(text.substr(0, first), base),
+             b = ParseNumber(text.substr(first + 1, second - first - 1), base),
              c = ParseNumber(text.substr(second + 1), base);
   if (!a || !b || !c) return std::nullopt;
   return std::array<unsigned long long, 3>{*a, *b, *c};
@@ -134,7 +136,7 @@ std::vector<UsbInterface> ReadUsbInterfaces(ScanContext& context, const std::str
   std::vector<UsbInterface> out;
   for (const std::string& entry : tree.List(path)) {
     if (!StartsWith(entry, name + ":")) continue;
-    const std::string ip = Join(path, entry);
+    const std::string ip = JoinPath(path, entry);
     // Number and class triple from the uevent file, read once for them, else from their attributes.
     const auto number = InterfaceNumberOf(tree, ip);
     const auto triple = UeventTriple(tree, ip, "INTERFACE", 10);
@@ -169,7 +171,7 @@ std::vector<std::pair<std::string, std::string>> UsbDevicesInOrder(const SysfsRe
   std::vector<std::pair<std::string, std::string>> found;
   for (const std::string& name : tree.List("bus/usb/devices")) {
     if (name.find(':') != std::string::npos) continue;
-    const auto path = tree.Resolve(Join("bus/usb/devices", name));
+    const auto path = tree.Resolve(JoinPath("bus/usb/devices", name));
     if (path) found.emplace_back(*path, name);
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {

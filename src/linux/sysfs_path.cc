@@ -33,7 +33,7 @@ bool DropLast(std::string& path) {
   return true;
 }
 
-bool Plain(std::string_view path) {
+bool PlainPath(std::string_view path) {
   std::size_t pos = 0;
   while (pos <= path.size() && !path.empty()) {
     std::size_t slash = path.find('/', pos);

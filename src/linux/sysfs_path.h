@@ -18,7 +18,7 @@ std::string JoinPath(std::string_view dir, std::string_view name);
 bool DropLast(std::string& path);
 
 /// Whether `path` has no "." or ".." part (nor an empty one), so it names what it says without a lookup.
-bool Plain(std::string_view path);
+bool PlainPath(std::string_view path);
 
 /// Whether `name` is one plain part: not empty, no slash, neither "." nor "..".
 bool PlainName(std::string_view name);

@@ -35,7 +35,7 @@ std::size_t KeptDirectories() {
 }  // namespace
 
 SysfsReader::SysfsReader(const std::string& root, Hook hook, Resolution resolution)
-    : hook_(std::move(hook)), resolution_(resolution), dirs_(hook_ ? 0 : KeptDirectories()) {
+    : hook_(std::move(hook)), resolution_(resolution), dirs_(KeptDirectories()) {
   char buf[PATH_MAX];
   if (root.empty() || realpath(root.c_str(), buf) == nullptr) return;
   rootPath_ = buf;
@@ -84,7 +84,7 @@ UniqueFd SysfsReader::OpenOnce(const std::string& rel, int flags, bool noSymlink
   if (!root_.valid()) return UniqueFd();
   if (resolution_ == Resolution::confinedOpen) {
     std::string_view rest;
-    const DirectoryHandles::Handle* above = noSymlinks && Plain(rel) ? dirs_.NearestAbove(rel, rest) : nullptr;
+    const DirectoryHandles::Handle* above = noSymlinks && PlainPath(rel) ? dirs_.NearestAbove(rel, rest) : nullptr;
     if (above != nullptr) {
       // Below a directory kept from before and opened without following a link, only the rest is walked:
       // beneath it and meeting no link, the walk ends where the whole path from the root leads. (`rest`
@@ -100,7 +100,7 @@ UniqueFd SysfsReader::OpenOnce(const std::string& rel, int flags, bool noSymlink
   std::optional<std::string> resolved;
   if ((flags & O_NOFOLLOW) != 0) {
     const auto dir = Resolve(Dir(rel));
-    if (dir) resolved = Join(*dir, Base(rel));
+    if (dir) resolved = JoinPath(*dir, Base(rel));
   } else {
     resolved = Resolve(rel);
   }
@@ -141,7 +141,7 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
   bool linkFree = !link;
   UniqueFd fd;
-  if (linkFree && above != nullptr && above->linkFree && Plain(dir)) {
+  if (linkFree && above != nullptr && above->linkFree && PlainPath(dir)) {
     // Inside its parent's handle, as a walk from the nearest kept folder above would start.
     fd = UniqueFd(static_cast<int>(
         OpenAt2(above->fd, CName(leaf).get(), flags, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS)));
@@ -155,6 +155,13 @@ DirectoryHandles::Handle* SysfsReader::DirectoryHandle(std::string_view dir) con
   }
   if (!fd.valid() && errno == EACCES) fd = Open(path, O_PATH | O_DIRECTORY);  // searchable, not listable
   return fd.valid() ? dirs_.Keep(path, fd.Release(), linkFree) : nullptr;
+}
+
+void SysfsReader::ForgetListings(DirectoryHandles::Handle& handle, std::string_view dir) const {
+  DirectoryHandles::Forget(handle);
+  std::string_view parent, leaf;
+  if (!SplitLast(dir, parent, leaf)) return;
+  if (DirectoryHandles::Handle* above = dirs_.Find(parent)) DirectoryHandles::Forget(*above);
 }
 
 // The type (a DT_ value) of `name` inside a kept directory: from its listing when it has one, else asked
@@ -219,8 +226,9 @@ bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const st
           openat(handle->fd, CName(name).get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
       if (!f.valid()) {
         NoteFailedOpen();
-        // What the listing shows and is gone now tells that the directory changed: it is asked anew.
-        if (listed && errno == ENOENT) DirectoryHandles::Forget(*handle);
+        // What the listing shows and is gone now tells that the directory changed, or is gone itself (a
+        // device removed during the scan): it and its parent are asked anew.
+        if (listed && errno == ENOENT) ForgetListings(*handle, dir);
         return false;
       }
       struct stat st {};
@@ -244,19 +252,18 @@ bool SysfsReader::ReadInto(std::string_view dir, std::string_view name, const st
 std::string SysfsReader::Attr(const std::string& dir, const std::string& name) const {
   // A name with a folder in it ("id/vendor") is read by its whole path.
   const bool found =
-      PlainName(name) ? ReadInto(dir, name, nullptr, true, text_) : ReadPathInto(Join(dir, name), true, text_);
+      PlainName(name) ? ReadInto(dir, name, nullptr, true, text_) : ReadPathInto(JoinPath(dir, name), true, text_);
   if (!found) return {};
   const std::size_t nl = text_.find('\n');
   return Trim(std::string_view(text_).substr(0, std::min(nl, kMaxTextBytes)));
 }
 
 std::string SysfsReader::Uevent(const std::string& dir, const std::string& key) const {
-  // Several keys of one device are asked for in a row: its file is read once for them (unless a hook may
-  // change the tree between two questions).
-  if (hook_ || !ueventRead_ || ueventDir_ != dir) {
+  // Several keys of one device are asked for in a row: its file is read once for them.
+  if (!ueventRead_ || ueventDir_ != dir) {
     ueventFound_ = ReadInto(dir, "uevent", nullptr, false, uevent_);
     ueventDir_ = dir;
-    ueventRead_ = !hook_;
+    ueventRead_ = true;
   }
   if (!ueventFound_) return {};
   const std::string_view data(uevent_);
@@ -332,7 +339,7 @@ const std::string* SysfsReader::ReadLinkIn(DirectoryHandles::Handle& handle, std
   if (!LinkTargetInto(handle.fd, CName(name).get(), lastLinkTarget_)) return nullptr;
   lastLinkDir_ = dir;
   lastLinkName_ = name;
-  lastLinkKept_ = !hook_;
+  lastLinkKept_ = true;
   return &lastLinkTarget_;
 }
 
@@ -356,7 +363,7 @@ std::string SysfsReader::LinkName(const std::string& rel) const {
 std::optional<std::string> SysfsReader::LinkPath(const std::string& rel) const {
   RunHook(rel);
   std::string_view dir, name;
-  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !Plain(dir)) return std::nullopt;
+  if (resolution_ != Resolution::confinedOpen || !SplitLast(rel, dir, name) || !PlainPath(dir)) return std::nullopt;
   DirectoryHandles::Handle* handle = DirectoryHandle(dir);
   // Only in a directory opened without following a link is ".." in the target the parent it says.
   if (handle == nullptr || !handle->linkFree) return std::nullopt;

@@ -27,7 +27,9 @@ inline constexpr int kMaxLinks = 40;
 class SysfsReader {
  public:
   /// Test hook, run before each file, directory or link under the root is read (given the path joined to
-  /// the root as given), so a test can make a device vanish between the scan and the read.
+  /// the root as given), so a test can make a device vanish between the scan and the read. The reads
+  /// themselves are those of a reader without a hook: an answer the reader keeps (a directory's handle and
+  /// listing, a device's uevent file, the link read last) is not read again.
   using Hook = std::function<void(const std::string& path)>;
   /// How paths are resolved: openat2(2) confined to the root (falling back on its own to the next when the
   /// kernel lacks it), or realpath(3) and a check that the result lies inside the root.
@@ -82,6 +84,9 @@ class SysfsReader {
   /// A handle of the directory `dir`, opened confined like any path and kept for the next reads; null when
   /// it is no directory that can be opened.
   DirectoryHandles::Handle* DirectoryHandle(std::string_view dir) const;
+  /// Forgets the listings of the kept directory `dir` (its handle) and of its parent, once a name the
+  /// listing shows is found gone.
+  void ForgetListings(DirectoryHandles::Handle& handle, std::string_view dir) const;
   /// `listed`, given when the entry is to be read, is set when the type came from the directory's listing.
   unsigned char EntryType(DirectoryHandles::Handle& handle, std::string_view name, bool* listed = nullptr) const;
   /// The bytes of the regular file `name` in `dir` into `out` (its room reused); false when there is none.
@@ -108,7 +113,6 @@ class SysfsReader {
   UniqueFd root_;
   Hook hook_;
   Resolution resolution_;
-  // Not kept across reads when a hook runs, since a hook may replace what a kept handle still refers to.
   mutable DirectoryHandles dirs_;
   mutable bool outOfDescriptors_ = false;
   // An attribute's bytes before its first line is taken.

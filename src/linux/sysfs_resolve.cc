@@ -56,7 +56,7 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
   DirectoryHandles::Handle* handle = nullptr;
   bool listed = false;
   const ListedEntry* entry =
-      SplitLast(rel, dir, name) && Plain(dir) ? KeptListingEntry(dir, name, listed, handle) : nullptr;
+      SplitLast(rel, dir, name) && PlainPath(dir) ? KeptListingEntry(dir, name, listed, handle) : nullptr;
   if (listed && entry == nullptr) return std::nullopt;
   if (entry != nullptr && entry->type != DT_UNKNOWN && entry->type != DT_LNK) return rel;
   if (entry != nullptr && entry->type == DT_LNK && LinkTargetInto(handle->fd, CName(name).get(), target)) {
@@ -69,7 +69,7 @@ std::optional<std::string> SysfsReader::ResolveConfined(const std::string& rel) 
   while (at < todo.size()) {
     const std::string_view rest = std::string_view(todo).substr(at);
     // Fast path: the rest opens without meeting a link on the way (the last part may be one).
-    if (Plain(rest)) {
+    if (PlainPath(rest)) {
       std::string path;
       path.reserve(done.size() + 1 + rest.size());
       path = done;

@@ -37,8 +37,6 @@ std::string Dir(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string Join(const std::string& dir, const std::string& name) { return dir.empty() ? name : dir + "/" + name; }
-
 namespace {
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }

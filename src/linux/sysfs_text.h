@@ -23,10 +23,9 @@ std::string Trim(std::string_view s);
 std::string Upper(std::string s);
 bool StartsWith(std::string_view s, std::string_view prefix);
 
-/// The last component of a path, the path without it, and two paths joined ("" joins to the other).
+/// The last component of a path, and the path without it.
 std::string Base(const std::string& path);
 std::string Dir(const std::string& path);
-std::string Join(const std::string& dir, const std::string& name);
 
 /// Whether every byte is printable ASCII (0x20 to 0x7E).
 bool IsPrintableAscii(std::string_view s);
