@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -332,6 +333,7 @@ TEST_F(SysfsScanTest, RunningOutOfDescriptorsFailsTheListing) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, set) << room;
     EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, error) << room;
     EXPECT_TRUE(model::Devices().empty()) << room;
+    EXPECT_EQ(EMFILE, model::UnreadMachineError()) << room;  // what the tool then reports
     if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
   }
   model::Clear();
@@ -339,13 +341,57 @@ TEST_F(SysfsScanTest, RunningOutOfDescriptorsFailsTheListing) {
   const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
   ASSERT_NE(INVALID_HANDLE_VALUE, set);
   SetupDiDestroyDeviceInfoList(set);
+  EXPECT_EQ(0, model::UnreadMachineError());
 }
 
 TEST_F(SysfsScanTest, AMissingRootListsNothing) {
   for (const char* root : {"/nonexistent/sys", ""}) {
-    ScanSysfs(root);
+    EXPECT_EQ(ENOENT, ScanSysfs(root)) << root;
     EXPECT_TRUE(model::Devices().empty()) << root;
   }
+}
+
+// A tree the scan cannot read says why, while the listing keeps what was found; a tree with few devices, or
+// none, is read well. The tool reports the reason and fails.
+TEST_F(SysfsScanTest, AMachineThatCannotBeReadSaysWhy) {
+  const struct {
+    const char* row;
+    void (*make)(const testing::ScratchTree& t);
+    int error;
+    bool listsDevices;
+  } cases[] = {
+      {"one device", [](const testing::ScratchTree& t) { t.Pci("0000:00:01.0"); }, 0, true},
+      {"an empty devices directory", [](const testing::ScratchTree& t) { t.Dir("devices"); }, 0, false},
+      {"no devices directory", [](const testing::ScratchTree& t) { t.Dir("class/net"); }, ENOENT, false},
+      {"devices is a file", [](const testing::ScratchTree& t) { t.File("devices", "x"); }, ENOTDIR, false},
+      {"devices cannot be listed",
+       [](const testing::ScratchTree& t) {
+         t.Pci("0000:00:01.0");
+         chmod(t.Path("devices").c_str(), 0311);  // entered, never listed
+       },
+       EACCES, true},
+  };
+  for (const auto& c : cases) {
+    if (c.error == EACCES && geteuid() == 0) continue;  // root lists it all the same (cli.unreadable_machine)
+    model::Clear();
+    const testing::ScratchTree t;
+    ASSERT_FALSE(t.root().empty());
+    c.make(t);
+    EXPECT_EQ(c.error, ScanSysfs(t.root())) << c.row;
+    EXPECT_EQ(c.listsDevices, !model::Devices().empty()) << c.row;
+    chmod(t.Path("devices").c_str(), 0755);
+  }
+  // Through the loader, as the tool reads the machine: the reason is kept for the front end, and the model
+  // answers as before, with what it has.
+  const testing::ScratchTree empty;
+  InstallSysfsLoader(empty.root(), SysfsScanOptions{});
+  const GUID net = GuidFrom("{4d36e972-e325-11ce-bfc1-08002be10318}");
+  const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
+  ASSERT_NE(INVALID_HANDLE_VALUE, set);
+  SetupDiDestroyDeviceInfoList(set);
+  EXPECT_EQ(ENOENT, model::UnreadMachineError());
+  model::Clear();
+  EXPECT_EQ(0, model::UnreadMachineError());
 }
 
 using testing::ScratchTree;

@@ -26,6 +26,7 @@ struct State {
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
   std::vector<GUID> failingClasses;
   DWORD loadingError = ERROR_SUCCESS;
+  int unreadMachine = 0;
   std::function<void()> loader;
   std::size_t openSets = 0;
 };
@@ -127,6 +128,7 @@ void Clear() {
   ClearValueStore();
   s.failingClasses.clear();
   s.loadingError = ERROR_SUCCESS;
+  s.unreadMachine = 0;
   s.loader = nullptr;
   ++detail::generation;
 }
@@ -302,6 +304,10 @@ void FailClass(const GUID& classGuid) { TheState().failingClasses.push_back(clas
 void FailLoading(DWORD error) { TheState().loadingError = error; }
 
 DWORD LoadingError() { return TheState().loadingError; }
+
+void NoteUnreadMachine(int error) { TheState().unreadMachine = error; }
+
+int UnreadMachineError() { return TheState().unreadMachine; }
 
 void SetLoader(std::function<void()> loader) { TheState().loader = std::move(loader); }
 
