@@ -25,9 +25,10 @@ expect() {
   fi
 }
 
-json_interface='{"devlist":"'"$version"'","schema":1,"platform":"linux","listing":"interface","presentOnly":true,"groups":[]}
+head='{"devlist":"'"$version"'","schema":1,"platform":"linux"'
+json_interface="$head"',"listing":"interface","presentOnly":true,"groups":[]}
 '
-json_setup='{"devlist":"'"$version"'","schema":1,"platform":"linux","listing":"setup","presentOnly":true,"classes":[]}
+json_setup="$head"',"listing":"setup","presentOnly":true,"classes":[]}
 '
 
 # Too few descriptors: every class fails to open, as the platform answers.
@@ -73,8 +74,8 @@ devlist setup|interface|present|not-present|{guid}
 
 # A /sys that its reader may not open: root reads anything, so the run is an unprivileged user's.
 on_closed_sys() {
-  unshare -m sh -c 'mount -t tmpfs -o mode=000 tmpfs /sys && exec setpriv --reuid=65534 --regid=65534 --clear-groups "$@"' \
-    sh "$@"
+  unshare -m sh -c 'mount -t tmpfs -o mode=000 tmpfs /sys &&
+                   exec setpriv --reuid=65534 --regid=65534 --clear-groups "$@"' sh "$@"
 }
 reason='devlist: cannot read the devices: Permission denied'
 expect "unreadable /sys: interface" 1 "$reason" "" -- on_closed_sys "$devlist" interface
@@ -91,7 +92,8 @@ ln -s "../../../devices/pci0000:00/0000:00:01.0" "$work/sys/bus/pci/devices/0000
 unshare -m sh -c 'mount --bind "$0" /sys && exec "$@"' "$work/sys" "$devlist" setup >"$work/out" 2>"$work/err"
 rc=$?
 if [ "$rc" != 0 ] || [ -s "$work/err" ] || ! grep -q '^Device_InstanceId : PCI\\VEN_8086&DEV_1533' "$work/out"; then
-  echo "one PCI device: exit code $rc, standard error [$(cat "$work/err")], standard output [$(head -c 300 "$work/out")]" >&2
+  echo "one PCI device: exit code $rc, standard error [$(cat "$work/err")]," \
+       "standard output [$(head -c 300 "$work/out")]" >&2
   status=1
 fi
 exit $status
