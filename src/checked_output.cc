@@ -4,26 +4,18 @@
 #include <cstring>
 #include <ostream>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform.h"
 
 namespace devlist {
 namespace {
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
 
-// One low-level write of at most `count` bytes: the number written, or -1 with errno set.
+// One low-level write of at most `count` bytes: the number written, or -1 with errno set. The C runtime takes
+// an unsigned int count; on Windows its text mode turns "\n" into "\r\n" here.
 long long WriteSome(int fd, const char* data, std::size_t count) {
-#ifdef _WIN32
-  // The C runtime takes an unsigned int count; its text mode turns "\n" into "\r\n" here.
   const unsigned chunk = count > (1u << 30) ? (1u << 30) : static_cast<unsigned>(count);
   return _write(fd, data, chunk);
-#else
-  return static_cast<long long>(write(fd, data, count));
-#endif
 }
 
 }  // namespace

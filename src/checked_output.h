@@ -1,5 +1,5 @@
-// Standard output that remembers whether the listing reached it: a failed write is reported once, at the
-// end, instead of being lost in silence.
+// Standard output that remembers whether the listing reached it: the first failed write is kept and reported
+// once, at the end, as one line on standard error and the exit status 1.
 #pragma once
 
 #include <cstddef>

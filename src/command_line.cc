@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <ostream>
 #include <string_view>
@@ -36,6 +37,31 @@ void UseBinaryOutput(std::ostream& out) {
 #else
   (void)out;
 #endif
+}
+
+// RunCommandLine, and with `machineErrors` the tool's run: the platform reads the machine's devices for the
+// listing, and a machine it could not read is reported there.
+int Run(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
+        const RunActionTable& jsonTable, std::ostream* machineErrors) {
+  // An addition to the argument set: only the single argument, spelled exactly so, asks for the version.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    out << "devlist " DEVLIST_VERSION << std::endl;
+    return 0;
+  }
+  const std::optional<RunOptions> options = ScanArguments(argc, argv);
+  if (!options) {
+    PrintUsage(out);
+    return 0;
+  }
+  // An interface listing shows no vendor or model names.
+  if (machineErrors != nullptr) ReadMachineDevices(options->mode != ListMode::interface);
+  if (options->json) UseBinaryOutput(out);
+  ChooseRunAction(*options, options->json ? jsonTable : table)(*options, out);
+  if (machineErrors == nullptr) return 0;
+  const int error = MachineReadError();
+  if (error == 0) return 0;
+  *machineErrors << "devlist: cannot read the devices: " << std::strerror(error) << std::endl;
+  return 1;
 }
 
 }  // namespace
@@ -107,19 +133,11 @@ void PrintUsage(std::ostream& out) {
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, const RunActionTable& table,
                    const RunActionTable& jsonTable) {
-  // An addition to the argument set: only the single argument, spelled exactly so, asks for the version.
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    out << "devlist " DEVLIST_VERSION << std::endl;
-    return 0;
-  }
-  const std::optional<RunOptions> options = ScanArguments(argc, argv);
-  if (!options) {
-    PrintUsage(out);
-    return 0;
-  }
-  if (options->json) UseBinaryOutput(out);
-  ChooseRunAction(*options, options->json ? jsonTable : table)(*options, out);
-  return 0;
+  return Run(argc, argv, out, table, jsonTable, nullptr);
+}
+
+int RunTool(int argc, const char* const* argv, std::ostream& out, std::ostream& errors) {
+  return Run(argc, argv, out, DefaultRunActions(), JsonRunActions(), &errors);
 }
 
 }  // namespace devlist

@@ -42,11 +42,16 @@ std::string ModulePath();
 /// Writes an empty line, then "<base name> setup|interface|present|not-present|{guid}".
 void PrintUsage(std::ostream& out);
 
-/// The whole program: "devlist <version>" for the single argument --version; otherwise scan, then usage or
-/// one action of `table` (of `jsonTable` when `json` was given). Always returns 0; whether the output was
-/// written is the caller's to check (CheckedOutput).
+/// The whole program over the devices the model holds: "devlist <version>" for the single argument --version;
+/// otherwise scan, then usage or one action of `table` (of `jsonTable` when `json` was given). Always returns
+/// 0; whether the output was written is the caller's to check (CheckedOutput).
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
                    const RunActionTable& table = DefaultRunActions(),
                    const RunActionTable& jsonTable = JsonRunActions());
+
+/// The tool: RunCommandLine with its own tables over the machine's devices, read as the listing needs them.
+/// When the machine could not be read, the listing is what the platform answered, then one line
+/// "devlist: cannot read the devices: <reason>" goes to `errors`, and the result is 1; otherwise 0.
+int RunTool(int argc, const char* const* argv, std::ostream& out, std::ostream& errors);
 
 }  // namespace devlist

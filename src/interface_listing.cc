@@ -1,25 +1,18 @@
 #include "interface_listing.h"
 
 #include <charconv>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "device_info_set.h"
 #include "interface_classes.h"
 #include "platform.h"
 
 namespace devlist {
 namespace {
-
-struct DeviceInfoSetCloser {
-  void operator()(HDEVINFO set) const { SetupDiDestroyDeviceInfoList(set); }
-};
-// Owns a device information set; it is destroyed on every path out of the listing.
-using ScopedDeviceInfoSet = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceInfoSetCloser>;
 
 // The device instance identifier of a device node; empty when it cannot be read.
 std::string ReadDeviceId(DEVINST devInst) {

@@ -33,6 +33,12 @@
 /// A 16-bit text literal: WCHAR is 16 bits on Windows already.
 #define TEXT16(s) L##s
 
+// Windows keeps its devices itself, so the two calls of the machine's device source below have nothing to do.
+namespace devlist {
+inline void ReadMachineDevices(bool namesShown) { (void)namesShown; }
+inline int MachineReadError() { return 0; }
+}  // namespace devlist
+
 #else  // not _WIN32
 
 #include <cstddef>
@@ -247,5 +253,20 @@ DWORD GetLastError();
 // Shell path helpers.
 LPSTR PathFindFileNameA(LPCSTR path);
 LPSTR PathFindExtensionA(LPCSTR path);
+
+// The C runtime's low-level write (io.h on Windows): at most `count` bytes to the descriptor; the number
+// written, or -1 with errno set.
+int _write(int fd, const void* buffer, unsigned int count);
+
+// Not Win32: Windows keeps its devices itself, while here they are read from the machine (the sysfs tree at
+// /sys) into the device model. The tool says so before its listing; tests fill the model themselves.
+namespace devlist {
+/// Makes the first SetupDiGetClassDevsA read the machine's devices. `namesShown` is false for a listing that
+/// shows no vendor or model names, so that their database is not opened for it.
+void ReadMachineDevices(bool namesShown);
+/// 0 when the devices were read, or were not asked for yet; otherwise why the machine could not be read (an
+/// errno value: no devices directory, an unreadable root, out of descriptors), whatever the listing showed.
+int MachineReadError();
+}  // namespace devlist
 
 #endif  // _WIN32

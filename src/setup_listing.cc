@@ -1,26 +1,15 @@
 #include "setup_listing.h"
 
-#include <memory>
 #include <ostream>
 #include <sstream>
-#include <type_traits>
 #include <utility>
 
+#include "device_info_set.h"
 #include "device_report.h"
 #include "property_read.h"
 #include "platform.h"
 
 namespace devlist {
-
-namespace {
-
-struct DeviceInfoSetCloser {
-  void operator()(HDEVINFO set) const { SetupDiDestroyDeviceInfoList(set); }
-};
-// Owns a device information set; it is destroyed on every path out of the listing.
-using ScopedDeviceInfoSet = std::unique_ptr<std::remove_pointer_t<HDEVINFO>, DeviceInfoSetCloser>;
-
-}  // namespace
 
 ListingOutcome VisitSetupClassDevices(const WideText& classGuidText, bool presentOnly, const DeviceVisitor& visit) {
   GUID classGuid{};

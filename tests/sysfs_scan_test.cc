@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "ansi_code_page.h"
 #include "device_model.h"
 #include "device_report.h"
+#include "golden_diff.h"
 #include "interface_classes.h"
 #include "setup_classes.h"
 #include "scratch_tree.h"
@@ -96,19 +98,6 @@ std::string RunOf(Listing run, const std::string& guid = "") {
   return out.str();
 }
 
-// The first line where two texts part, for a readable failure.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-  std::istringstream e(expected), a(actual);
-  std::string le, la;
-  for (int line = 1;; ++line) {
-    const bool me = static_cast<bool>(std::getline(e, le));
-    const bool ma = static_cast<bool>(std::getline(a, la));
-    if (!me && !ma) return "texts differ only in their last line end";
-    if (me != ma || le != la) {
-      return "line " + std::to_string(line) + ": expected \"" + (me ? le : "<end>") + "\", got \"" +
-             (ma ? la : "<end>") + "\"";
-    }
-  }
 }
 
 std::vector<std::string> List(const model::Device& d, const char* name) {
@@ -135,57 +124,79 @@ DEVPROPTYPE TypeOf(const model::Device& d, const char* name) {
 
 using SysfsScanTest = DeviceModelTest;
 
-// Set DEVLIST_WRITE_GOLDENS=1 to rewrite the goldens from the current output (then read them critically).
-TEST_F(SysfsScanTest, FixtureMachinesMatchTheirGoldens) {
-  static const struct {
-    const char* machine;
-    Listing run;
-    const char* guid;
-    const char* golden;
-    bool names = true;  // false: scanned as for a listing that shows no names
-  } cases[] = {
-      {"vm", Listing::setupSweep, "", "setup.txt"},
-      {"vm", Listing::interfaceSweep, "", "interface.txt"},
-      {"vm", Listing::interfaceSweep, "", "interface.txt", false},
-      {"vm", Listing::setupSingle, "{4d36e972-e325-11ce-bfc1-08002be10318}", "setup-net.txt"},
-      {"vm", Listing::setupSingle, "{4D36E978-E325-11CE-BFC1-08002BE10318}", "setup-ports.txt"},
-      {"laptop", Listing::setupSweep, "", "setup.txt"},
-      {"laptop", Listing::interfaceSweep, "", "interface.txt"},
-      {"laptop", Listing::interfaceSweep, "", "interface.txt", false},
-      {"laptop", Listing::setupSingle, "{4d36e96f-e325-11ce-bfc1-08002be10318}", "setup-mouse.txt"},
-      {"laptop", Listing::setupSingle, "{ca3e7ab9-b4c3-4ae6-8251-579ef933890f}", "setup-camera.txt"},
-      {"laptop", Listing::setupSingle, "{36fc9e60-c465-11cf-8056-444553540000}", "setup-usb.txt"},
-      {"server", Listing::setupSweep, "", "setup.txt"},
-      {"server", Listing::interfaceSweep, "", "interface.txt"},
-      {"server", Listing::interfaceSweep, "", "interface.txt", false},
-      {"server", Listing::setupSingle, "{4d36e967-e325-11ce-bfc1-08002be10318}", "setup-disk.txt"},
-      {"server", Listing::setupSingle, "{4d36e978-e325-11ce-bfc1-08002be10318}", "setup-ports.txt"},
-  };
-  const bool write = std::getenv("DEVLIST_WRITE_GOLDENS") != nullptr;
-  for (const auto& c : cases) {
-    model::Clear();
-    SysfsScanOptions options = FixtureOptions(c.machine);
-    options.names = c.names;
-    std::vector<std::string> asked;
-    options.hwdb = [&asked, lookup = options.hwdb](const std::string& key) {
-      asked.push_back(key);
-      return lookup(key);
-    };
-    ScanSysfs(testing::FixtureTreeDir(c.machine) + "/sys", options);
-    // Without names the database is asked only where a class depends on it: a USB device's model name.
-    for (const std::string& key : asked) EXPECT_TRUE(c.names || key.rfind("usb:", 0) == 0) << key;
-    const std::string actual = RunOf(c.run, c.guid);
-    const std::string path = FixtureDir(c.machine) + "/golden/" + c.golden;
-    if (write) {
-      fs::create_directories(fs::path(path).parent_path());
-      std::ofstream(path, std::ios::binary) << actual;
-      continue;
-    }
-    const std::string expected = ReadWhole(path);
-    EXPECT_FALSE(expected.empty()) << path;
-    EXPECT_TRUE(expected == actual) << path << ": " << FirstDifference(expected, actual);
+// One listing of a fixture machine and the golden text it must match.
+struct GoldenCase {
+  const char* machine;
+  Listing run;
+  const char* guid;
+  const char* golden;
+  bool names = true;  // false: scanned as for a listing that shows no names
+};
+
+const GoldenCase kGoldenCases[] = {
+    {"vm", Listing::setupSweep, "", "setup.txt"},
+    {"vm", Listing::interfaceSweep, "", "interface.txt"},
+    {"vm", Listing::interfaceSweep, "", "interface.txt", false},
+    {"vm", Listing::setupSingle, "{4d36e972-e325-11ce-bfc1-08002be10318}", "setup-net.txt"},
+    {"vm", Listing::setupSingle, "{4D36E978-E325-11CE-BFC1-08002BE10318}", "setup-ports.txt"},
+    {"laptop", Listing::setupSweep, "", "setup.txt"},
+    {"laptop", Listing::interfaceSweep, "", "interface.txt"},
+    {"laptop", Listing::interfaceSweep, "", "interface.txt", false},
+    {"laptop", Listing::setupSingle, "{4d36e96f-e325-11ce-bfc1-08002be10318}", "setup-mouse.txt"},
+    {"laptop", Listing::setupSingle, "{ca3e7ab9-b4c3-4ae6-8251-579ef933890f}", "setup-camera.txt"},
+    {"laptop", Listing::setupSingle, "{36fc9e60-c465-11cf-8056-444553540000}", "setup-usb.txt"},
+    {"server", Listing::setupSweep, "", "setup.txt"},
+    {"server", Listing::interfaceSweep, "", "interface.txt"},
+    {"server", Listing::interfaceSweep, "", "interface.txt", false},
+    {"server", Listing::setupSingle, "{4d36e967-e325-11ce-bfc1-08002be10318}", "setup-disk.txt"},
+    {"server", Listing::setupSingle, "{4d36e978-e325-11ce-bfc1-08002be10318}", "setup-ports.txt"},
+};
+
+// A failure shows the case as its machine and golden.
+void PrintTo(const GoldenCase& c, std::ostream* out) { *out << c.machine << "/golden/" << c.golden; }
+
+// "vm_setup_net", "laptop_interface_without_names": the machine and the golden, as a test's name.
+std::string GoldenCaseName(const ::testing::TestParamInfo<GoldenCase>& info) {
+  std::string name = std::string(info.param.machine) + "_" + info.param.golden;
+  name.resize(name.size() - 4);  // ".txt"
+  for (char& c : name) {
+    if (c == '-') c = '_';
   }
+  return info.param.names ? name : name + "_without_names";
 }
+
+class FixtureGoldenTest : public DeviceModelTest, public ::testing::WithParamInterface<GoldenCase> {};
+
+// A failure names the class and device of every block that changed. With DEVLIST_WRITE_GOLDENS=1 the golden
+// is rewritten from the listing instead, and what that changed is printed (then read it critically).
+TEST_P(FixtureGoldenTest, ListingMatchesItsGolden) {
+  const GoldenCase& c = GetParam();
+  SysfsScanOptions options = FixtureOptions(c.machine);
+  options.names = c.names;
+  std::vector<std::string> asked;
+  options.hwdb = [&asked, lookup = options.hwdb](const std::string& key) {
+    asked.push_back(key);
+    return lookup(key);
+  };
+  EXPECT_EQ(0, ScanSysfs(testing::FixtureTreeDir(c.machine) + "/sys", options));
+  // Without names the database is asked only where a class depends on it: a USB device's model name.
+  for (const std::string& key : asked) EXPECT_TRUE(c.names || key.rfind("usb:", 0) == 0) << key;
+  const std::string actual = RunOf(c.run, c.guid);
+  const std::string path = FixtureDir(c.machine) + "/golden/" + c.golden;
+  const std::string expected = ReadWhole(path);
+  const std::string difference = testing::DescribeListingDifference(expected, actual);
+  if (std::getenv("DEVLIST_WRITE_GOLDENS") != nullptr) {
+    if (difference.empty()) return;
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << actual;
+    std::printf("rewrote %s:\n%s", path.c_str(), difference.c_str());
+    return;
+  }
+  EXPECT_FALSE(expected.empty()) << path;
+  EXPECT_TRUE(difference.empty()) << path << " differs from the listing at " << difference;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureGoldenTest, ::testing::ValuesIn(kGoldenCases), GoldenCaseName);
 
 TEST_F(SysfsScanTest, InvariantsHoldOnEveryFixture) {
   for (const char* machine : {"vm", "laptop", "server"}) {
@@ -316,6 +327,7 @@ TEST_F(SysfsScanTest, RunningOutOfDescriptorsFailsTheListing) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, set) << room;
     EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, error) << room;
     EXPECT_TRUE(model::Devices().empty()) << room;
+    EXPECT_EQ(EMFILE, model::UnreadMachineError()) << room;  // what the tool then reports
     if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
   }
   model::Clear();
@@ -323,13 +335,57 @@ TEST_F(SysfsScanTest, RunningOutOfDescriptorsFailsTheListing) {
   const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
   ASSERT_NE(INVALID_HANDLE_VALUE, set);
   SetupDiDestroyDeviceInfoList(set);
+  EXPECT_EQ(0, model::UnreadMachineError());
 }
 
 TEST_F(SysfsScanTest, AMissingRootListsNothing) {
   for (const char* root : {"/nonexistent/sys", ""}) {
-    ScanSysfs(root);
+    EXPECT_EQ(ENOENT, ScanSysfs(root)) << root;
     EXPECT_TRUE(model::Devices().empty()) << root;
   }
+}
+
+// A tree the scan cannot read says why, while the listing keeps what was found; a tree with few devices, or
+// none, is read well. The tool reports the reason and fails.
+TEST_F(SysfsScanTest, AMachineThatCannotBeReadSaysWhy) {
+  const struct {
+    const char* row;
+    void (*make)(const testing::ScratchTree& t);
+    int error;
+    bool listsDevices;
+  } cases[] = {
+      {"one device", [](const testing::ScratchTree& t) { t.Pci("0000:00:01.0"); }, 0, true},
+      {"an empty devices directory", [](const testing::ScratchTree& t) { t.Dir("devices"); }, 0, false},
+      {"no devices directory", [](const testing::ScratchTree& t) { t.Dir("class/net"); }, ENOENT, false},
+      {"devices is a file", [](const testing::ScratchTree& t) { t.File("devices", "x"); }, ENOTDIR, false},
+      {"devices cannot be listed",
+       [](const testing::ScratchTree& t) {
+         t.Pci("0000:00:01.0");
+         chmod(t.Path("devices").c_str(), 0311);  // entered, never listed
+       },
+       EACCES, true},
+  };
+  for (const auto& c : cases) {
+    if (c.error == EACCES && geteuid() == 0) continue;  // root lists it all the same (cli.unreadable_machine)
+    model::Clear();
+    const testing::ScratchTree t;
+    ASSERT_FALSE(t.root().empty());
+    c.make(t);
+    EXPECT_EQ(c.error, ScanSysfs(t.root())) << c.row;
+    EXPECT_EQ(c.listsDevices, !model::Devices().empty()) << c.row;
+    chmod(t.Path("devices").c_str(), 0755);
+  }
+  // Through the loader, as the tool reads the machine: the reason is kept for the front end, and the model
+  // answers as before, with what it has.
+  const testing::ScratchTree empty;
+  InstallSysfsLoader(empty.root(), SysfsScanOptions{});
+  const GUID net = GuidFrom("{4d36e972-e325-11ce-bfc1-08002be10318}");
+  const HDEVINFO set = SetupDiGetClassDevsA(&net, nullptr, nullptr, DIGCF_PRESENT);
+  ASSERT_NE(INVALID_HANDLE_VALUE, set);
+  SetupDiDestroyDeviceInfoList(set);
+  EXPECT_EQ(ENOENT, model::UnreadMachineError());
+  model::Clear();
+  EXPECT_EQ(0, model::UnreadMachineError());
 }
 
 using testing::ScratchTree;

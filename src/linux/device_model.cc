@@ -46,6 +46,7 @@ struct State {
   std::unordered_map<std::size_t, std::function<void(Device&)>> deferredFills;  // by index in devices
   std::vector<GUID> failingClasses;
   DWORD loadingError = ERROR_SUCCESS;
+  int unreadMachine = 0;
   std::function<void()> loader;
   std::size_t openSets = 0;
 };
@@ -93,6 +94,7 @@ void Clear() {
   s.values.clear();
   s.failingClasses.clear();
   s.loadingError = ERROR_SUCCESS;
+  s.unreadMachine = 0;
   s.loader = nullptr;
   ++detail::generation;
 }
@@ -289,6 +291,10 @@ void FailClass(const GUID& classGuid) { TheState().failingClasses.push_back(clas
 void FailLoading(DWORD error) { TheState().loadingError = error; }
 
 DWORD LoadingError() { return TheState().loadingError; }
+
+void NoteUnreadMachine(int error) { TheState().unreadMachine = error; }
+
+int UnreadMachineError() { return TheState().unreadMachine; }
 
 void SetLoader(std::function<void()> loader) { TheState().loader = std::move(loader); }
 

@@ -112,6 +112,11 @@ void FailClass(const GUID& classGuid);
 void FailLoading(DWORD error);
 /// The error FailLoading set, or ERROR_SUCCESS.
 DWORD LoadingError();
+/// Notes why a loader could not read the machine (an errno value; 0 for none) without making any call fail:
+/// the listing shows what was found, and the tool reports the reason. Clear undoes it.
+void NoteUnreadMachine(int error);
+/// The reason NoteUnreadMachine noted last, or 0.
+int UnreadMachineError();
 
 /// A function that fills the model; it runs once, on the first SetupDiGetClassDevsA after it was set.
 void SetLoader(std::function<void()> loader);

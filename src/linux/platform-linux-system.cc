@@ -1,6 +1,9 @@
-// Our implementation of the OLE, kernel and shell calls of platform.h: GUID text, the ANSI code page (UTF-8
-// here), file times, the module path and path names, each with the Windows contract the tool relies on.
+// Our implementation of the OLE, kernel, shell and C runtime calls of platform.h: GUID text, the ANSI code page
+// (UTF-8 here), file times, the module path, path names and the low-level write, each with the Windows
+// contract the tool relies on.
 #include "platform.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -193,4 +196,10 @@ LPSTR PathFindExtensionA(LPCSTR path) {
     }
   }
   return const_cast<LPSTR>(lastDot != nullptr ? lastDot : p);
+}
+
+int _write(int fd, const void* buffer, unsigned int count) {
+  // A count beyond INT_MAX would make a result that does not fit; the caller writes the rest next time.
+  const unsigned int chunk = count > 0x7FFFF000u ? 0x7FFFF000u : count;
+  return static_cast<int>(write(fd, buffer, chunk));
 }

@@ -1,22 +1,34 @@
 #include "sysfs_scan.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+
+#include <cerrno>
 #include <utility>
 
 #include "device_model.h"
+#include "file_reads.h"
 #include "property_emission.h"
 #include "scanners.h"
 
 namespace devlist {
 namespace {
 
-// Which scans create devices and which attach to devices already found.
-enum class ScanRole { creates, attachesOrCreates, attaches };
-
-struct ScanStep {
-  const char* subsystem;
-  sysfs::Scanner scan;
-  ScanRole role;
-};
+// Why the sysfs tree at `root` cannot be read, as an errno value; 0 when its devices directory can be listed.
+// The reader takes a directory it cannot open or list for one without entries, so this is asked apart.
+int UnreadableReason(const std::string& root) {
+  const sysfs::UniqueFd dir(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.valid()) return errno;
+  sysfs::UniqueFd devices(openat(dir.get(), "devices", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!devices.valid()) return errno;
+  DIR* listing = fdopendir(devices.get());
+  if (listing == nullptr) return errno;
+  devices.Release();  // the listing owns it now
+  errno = 0;
+  const int error = readdir(listing) == nullptr ? errno : 0;
+  closedir(listing);
+  return error;
+}
 
 // The order of the scans, stated once. Buses come first, so that class devices find the device they belong
 // to above them: PCI and USB before HID, block and net; ACPI after PCI, whose functions it names; the other
@@ -24,49 +36,54 @@ struct ScanStep {
 // of a platform or SDIO device is that device's; the input scan after HID, ACPI and those buses, which
 // claim their inputs; the PS/2 ports after the input scan, which gives their inputs to the firmware's
 // keyboard and mouse; every scan that only attaches after all that create.
-constexpr ScanStep kScanSteps[] = {
-    {"pci", sysfs::ScanPci, ScanRole::creates},
-    {"usb", sysfs::ScanUsb, ScanRole::creates},
-    {"hid", sysfs::ScanHid, ScanRole::creates},
-    {"block", sysfs::ScanBlock, ScanRole::creates},
-    {"scsi_tape, scsi_changer", sysfs::ScanScsiTapesAndChangers, ScanRole::creates},
-    {"cpu", sysfs::ScanCpus, ScanRole::creates},
-    {"acpi", sysfs::ScanAcpi, ScanRole::creates},
-    {"platform, spi, i2c, serial, mmc, sdio", sysfs::ScanBusDevices, ScanRole::creates},
-    {"net", sysfs::ScanNet, ScanRole::attachesOrCreates},
-    {"input", sysfs::ScanInputs, ScanRole::attachesOrCreates},
-    {"serio", sysfs::ScanSerioPorts, ScanRole::creates},
-    {"tty", sysfs::ScanTty, ScanRole::attaches},
-    {"sound", sysfs::ScanSound, ScanRole::attaches},
-    {"video4linux", sysfs::ScanVideo, ScanRole::attaches},
-    {"gnss", sysfs::ScanGnss, ScanRole::attaches},
-    {"bluetooth", sysfs::ScanBluetooth, ScanRole::attaches},
-    {"power_supply", sysfs::ScanPowerSupplies, ScanRole::attachesOrCreates},
-    {"drm", sysfs::ScanDrm, ScanRole::creates},
-    {"iio", sysfs::ScanIio, ScanRole::creates},
-    {"hwmon", sysfs::ScanHwmon, ScanRole::creates},
+constexpr sysfs::Scanner kScanSteps[] = {
+    sysfs::ScanPci,
+    sysfs::ScanUsb,
+    sysfs::ScanHid,
+    sysfs::ScanBlock,
+    sysfs::ScanScsiTapesAndChangers,
+    sysfs::ScanCpus,
+    sysfs::ScanAcpi,
+    sysfs::ScanBusDevices,
+    sysfs::ScanNet,
+    sysfs::ScanInputs,
+    sysfs::ScanSerioPorts,
+    sysfs::ScanTty,
+    sysfs::ScanSound,
+    sysfs::ScanVideo,
+    sysfs::ScanGnss,
+    sysfs::ScanBluetooth,
+    sysfs::ScanPowerSupplies,
+    sysfs::ScanDrm,
+    sysfs::ScanIio,
+    sysfs::ScanHwmon,
 };
 
 }  // namespace
 
-void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
+int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   // The graph lives only for this scan: once its nodes are in the model, nothing of it is kept.
   sysfs::DeviceGraph graph;
   {
     const sysfs::SysfsReader tree(root, options.beforeRead);
     if (tree.Usable()) {
       sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
-      for (const ScanStep& step : kScanSteps) step.scan(context);
+      for (const sysfs::Scanner scan : kScanSteps) scan(context);
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
     // shown, or shown so, would be lost without a word. The listing fails instead.
     if (tree.RanOutOfDescriptors()) {
       model::FailLoading(ERROR_TOO_MANY_OPEN_FILES);
-      return;
+      return EMFILE;
     }
-    if (!tree.Usable()) return;  // no sysfs here: nothing to list
+    if (!tree.Usable()) {
+      const int reason = UnreadableReason(root);
+      return reason != 0 ? reason : ENOENT;
+    }
   }  // the reader's kept directories go before the model is filled
   sysfs::EmitIntoModel(graph);
+  // Asked once the reader's descriptors are closed, so that it has as many as the scan had.
+  return UnreadableReason(root);
 }
 
 void InstallSysfsLoader(std::string root, NamesShown names) {
@@ -78,7 +95,13 @@ void InstallSysfsLoader(std::string root, NamesShown names) {
 }
 
 void InstallSysfsLoader(std::string root, SysfsScanOptions options) {
-  model::SetLoader([root = std::move(root), options = std::move(options)]() { ScanSysfs(root, options); });
+  model::SetLoader([root = std::move(root), options = std::move(options)]() {
+    model::NoteUnreadMachine(ScanSysfs(root, options));
+  });
 }
+
+void ReadMachineDevices(bool namesShown) { InstallSysfsLoader("/sys", namesShown ? NamesShown::yes : NamesShown::no); }
+
+int MachineReadError() { return model::UnreadMachineError(); }
 
 }  // namespace devlist

@@ -23,14 +23,18 @@ struct SysfsScanOptions {
 };
 
 /// Adds to the device model every device found under `root` (a sysfs tree: `/sys` on the live machine).
-/// Only reads, only inside `root`; what is missing or unreadable is left out without a message.
-void ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
+/// Only reads, only inside `root`; what is missing or unreadable is left out without a message. Returns 0,
+/// or why the machine could not be read, as an errno value: `root` or its `devices` directory missing or
+/// unreadable (the model then holds what could be found), or too few descriptors (every SetupDiGetClassDevsA
+/// then fails, see model::FailLoading). A tree that holds few devices is no failure.
+int ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
 
 /// Whether the listing that will run shows vendor and model names.
 enum class NamesShown { yes, no };
 
 /// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database
-/// (opened on the first name looked up, and only looked up for what the listing shows).
+/// (opened on the first name looked up, and only looked up for what the listing shows). The scan's failure
+/// is noted for model::UnreadMachineError.
 void InstallSysfsLoader(std::string root, NamesShown names = NamesShown::yes);
 /// The same with options of the caller's.
 void InstallSysfsLoader(std::string root, SysfsScanOptions options);
