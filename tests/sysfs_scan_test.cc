@@ -98,8 +98,6 @@ std::string RunOf(Listing run, const std::string& guid = "") {
   return out.str();
 }
 
-}
-
 std::vector<std::string> List(const model::Device& d, const char* name) {
   std::vector<std::string> items;
   std::string item;
