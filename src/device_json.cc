@@ -27,7 +27,7 @@ nlohmann::ordered_json BuildDeviceJson(HDEVINFO set, SP_DEVINFO_DATA* device) {
     if (property.Absent()) continue;  // no text, so no line in the report either
     // The text decides which properties appear, so that the document shows exactly the report's lines.
     const std::string text = DevicePropertyText(property);
-    if (row.kind == PropertyKind::devNodeStatus) {
+    if (row.kind == PropertyKind::devNodeStatus && property.error == 0) {
       const std::uint32_t status = DevNodeStatusFromText(text);
       if (status != 0) add(row, DevNodeStatusJson(status));
       continue;

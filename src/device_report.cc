@@ -37,8 +37,9 @@ void AppendDeviceReport(HDEVINFO set, SP_DEVINFO_DATA* device, std::string& repo
     const std::size_t lineStart = report.size();
     report += row.label;
     const std::size_t textStart = report.size();
-    if (row.kind == PropertyKind::devNodeStatus) {
-      // The status comes as the text of a UINT32 and is shown as its flag names.
+    if (row.kind == PropertyKind::devNodeStatus && scratch.error == 0) {
+      // The status comes as the text of a UINT32 and is shown as its flag names; a status that could not be
+      // read shows its error as every other property does.
       AppendDevNodeStatus(DevNodeStatusFromText(DevicePropertyText(scratch)), report);
     } else {
       AppendDevicePropertyText(scratch, report);

@@ -185,7 +185,7 @@ DeviceContainer_Manufacturer : Maker
             Report());
 }
 
-TEST_F(BuildDeviceReportTest, StatusThatIsZeroAbsentOrUnreadableLeavesNoLine) {
+TEST_F(BuildDeviceReportTest, StatusThatIsZeroOrAbsentLeavesNoLineAndAFailedReadShowsItsError) {
   model::SetStringProperty(*device_, KeyFrom("{78c34fc8-104a-4aca-9ea4-524d52996e57}", 256), u"ID");
   model::SetUint32Property(*device_, KeyFrom(kDevNode, 3), 28);
   const char* const expected = "Device_InstanceId : ID\nDevice_ProblemCode : 28\n";
@@ -194,12 +194,14 @@ TEST_F(BuildDeviceReportTest, StatusThatIsZeroAbsentOrUnreadableLeavesNoLine) {
   model::SetUint32Property(*device_, KeyFrom(kDevNode, 2), 0);
   EXPECT_EQ(expected, Report()) << "zero";
 
-  // Too long for the first read, then a failing second read: its error text reads as 0.
+  // Too long for the first read, then a failing second read: the error shows, as for any property.
   model::SetProperty(*device_, KeyFrom(kDevNode, 2), DEVPROP_TYPE_STRING, std::vector<BYTE>(300, 0x31));
   int reads = 0;
   model::SetReadHook(*device_, KeyFrom(kDevNode, 2),
                      [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; });
-  EXPECT_EQ(expected, Report()) << "unreadable";
+  EXPECT_EQ("Device_InstanceId : ID\nDevice_DevNodeStatus : Error retrieving property: 13\nDevice_ProblemCode : 28\n",
+            Report())
+      << "unreadable";
 }
 
 TEST_F(BuildDeviceReportTest, StatusWithTopBitEndsWithBootLogProblem) {

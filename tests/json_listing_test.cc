@@ -49,6 +49,17 @@ class JsonListingTest : public testing::DeviceModelTest {
   }
 };
 
+// A status that could not be read carries its error, as every other property does.
+TEST_F(JsonListingTest, AStatusThatCannotBeReadCarriesItsError) {
+  model::Device& disk = AddDevice("SCSI\\DISK\\1", kDiskClass);
+  model::SetProperty(disk, kStatus, DEVPROP_TYPE_STRING, std::vector<BYTE>(300, 0x31));
+  int reads = 0;
+  model::SetReadHook(disk, kStatus, [&reads](model::Property&) { return ++reads == 2 ? DWORD{13} : DWORD{0}; });
+  const nlohmann::json document = nlohmann::json::parse(Run({}));
+  EXPECT_EQ("Error retrieving property: 13",
+            document["classes"][0]["devices"][0]["properties"]["Device_DevNodeStatus"].get<std::string>());
+}
+
 TEST_F(JsonListingTest, SetupSweepShowsTheClassesWithDevicesInCatalogueOrder) {
   model::Device& disk = AddDevice("SCSI\\DISK\\1", kDiskClass);
   model::SetStringProperty(disk, kDeviceDesc, u"Disk \u00e9");
