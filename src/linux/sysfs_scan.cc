@@ -45,6 +45,7 @@ constexpr ScanStep kScanSteps[] = {
     {"drm", sysfs::ScanDrm, ScanRole::creates},
     {"iio", sysfs::ScanIio, ScanRole::creates},
     {"hwmon", sysfs::ScanHwmon, ScanRole::creates},
+    {"history", sysfs::ScanHistory, ScanRole::attachesOrCreates},
 };
 
 }  // namespace
@@ -55,7 +56,9 @@ void ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   {
     const sysfs::SysfsReader tree(root, options.beforeRead);
     if (tree.Usable()) {
+      const history::DeviceHistory recorded = options.history ? options.history() : history::DeviceHistory{};
       sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
+      context.history = &recorded;
       for (const ScanStep& step : kScanSteps) step.scan(context);
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
