@@ -73,7 +73,7 @@ inline std::string Describe(const UsbDeviceRecord& r) {
   }
   for (const auto& h : r.hid) {
     out << " | hid " << (h.kind == HidKind::kKeyboard ? "keyboard" : h.kind == HidKind::kMouse ? "mouse" : "other")
-        << " " << h.kindText << " '" << h.name << "'";
+        << " " << h.kindText << " '" << h.name << "' #" << h.instance << " if" << h.interfaceNumber;
   }
   for (const auto& s : r.serial) out << " | serial " << s.tty << " " << s.driver;
   for (const auto& n : r.net) out << " | net " << n.interface << " " << n.driver;

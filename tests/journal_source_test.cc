@@ -82,7 +82,7 @@ const std::vector<Entry> kTwoBoots = {
 constexpr const char* kTwoBootsRecord =
     "boot 0 1-1.2 0781:5567 bcd 0126 '' 'Cruzer?? Blade' '' 10..10 removed - | storage 6:0:0:0 Direct-Access 'SanDisk' "
     "'Cruzer Blade' '1.26' sdb\n"
-    "boot 0 1-3 046d:c52b bcd 1203 '' '' '' 20..20 removed 30 | hid keyboard Keyboard 'Logitech USB Receiver'\n"
+    "boot 0 1-3 046d:c52b bcd 1203 '' '' '' 20..20 removed 30 | hid keyboard Keyboard 'Logitech USB Receiver' #1 if0\n"
     "boot 1 1-1.2 1a86:7523 bcd 0264 '' '' '' 100..100 removed - | serial ttyUSB0 ch341-uart\n";
 
 class JournalSource : public ::testing::Test {
@@ -113,6 +113,19 @@ TEST_F(JournalSource, BootsMatchesAndFunctions) {
   files.files = {journal};
   EXPECT_EQ(14u, ReadJournal(files, [&](const KernelMessage&) { ++messages; }));
   EXPECT_EQ(14u, messages);
+
+  // Opened again after every entry, or every few, it gives each message once, in order.
+  for (const std::size_t perOpening : {1u, 3u, 13u, 14u}) {
+    std::string all, again;
+    JournalOptions once = files;
+    once.entriesPerOpening = 10000;
+    ReadJournal(once, [&](const KernelMessage& m) { all.append(m.text).push_back('\n'); });
+    JournalOptions often = files;
+    often.entriesPerOpening = perOpening;
+    EXPECT_EQ(14u, ReadJournal(often, [&](const KernelMessage& m) { again.append(m.text).push_back('\n'); }))
+        << perOpening;
+    EXPECT_EQ(all, again) << perOpening;
+  }
 }
 
 TEST_F(JournalSource, WithoutUsbMessagesTheTextLogsAreRead) {

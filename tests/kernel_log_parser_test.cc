@@ -89,7 +89,8 @@ TEST(KernelLogParser, DeviceFunctions) {
          "logitech-djreceiver 0003:046D:C52B.0003: hiddev97,hidraw2: USB HID v1.11 Device [Logitech USB Receiver] on "
          "usb-0000:00:14.0-1/input2"}},
        "boot 0 1-1 046d:c52b bcd 1203 'Logitech' 'USB Receiver' '' 5..5 removed - | hid keyboard Keyboard 'Logitech USB "
-       "Receiver' | hid mouse Mouse 'Logitech USB Receiver' | hid other Device 'Logitech USB Receiver'\n"},
+       "Receiver' #1 if0 | hid mouse Mouse 'Logitech USB Receiver' #2 if1 | hid other Device 'Logitech USB Receiver' #3 "
+       "if2\n"},
       {"serial adapters",
        {{0, 1, "usb 1-2: new full-speed USB device number 4 using xhci_hcd"},
         {0, 1, "usb 1-2: New USB device found, idVendor=10c4, idProduct=ea60, bcdDevice= 1.00"},

@@ -14,6 +14,8 @@ namespace devlist::history {
 struct JournalOptions {
   std::string directory;
   std::vector<std::string> files;
+  /// Entries read between two openings: each opening's pages of the files are let go when it closes.
+  std::size_t entriesPerOpening = 256;
 };
 
 /// Gives `sink` the kernel's messages of the subsystems that carry USB devices and their functions (usb,

@@ -149,7 +149,7 @@ void KernelLogParser::Add(const KernelMessage& message) {
   if (const auto hid = ParseHidAnnouncement(p.device, p.body)) {
     Open* open = FindByIds(hid->vendorId, hid->productId, hid->portTail);
     if (open == nullptr && !hid->portTail.empty()) open = FindByIds(hid->vendorId, hid->productId, {});
-    if (open != nullptr) AddFunction(open->record.hid, HidFunction{KindOf(hid->kind), hid->kind, hid->name});
+    if (open != nullptr) AddFunction(open->record.hid, HidFunction{KindOf(hid->kind), hid->kind, hid->name, hid->instance, hid->interfaceNumber});
     return;
   }
   const std::string_view port = PortOfInterface(p.device);

@@ -50,6 +50,8 @@ struct HidFunction {
   HidKind kind = HidKind::kOther;
   std::string kindText;  // as logged: "Keyboard", "Mouse", "Device", ...
   std::string name;      // "Logitech USB Receiver"
+  unsigned instance = 0;         // the HID device's number: 3 for "0003:046D:C52B.0003"
+  unsigned interfaceNumber = 0;  // the USB interface it is on: 1 for "usb-0000:00:14.0-1/input1"
   bool operator==(const HidFunction&) const = default;
 };
 

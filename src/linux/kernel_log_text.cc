@@ -239,7 +239,8 @@ std::optional<HidAnnouncement> ParseHidAnnouncement(std::string_view device, std
   }
   const auto vendor = ParseHex(device.substr(5, 4), 4);
   const auto product = ParseHex(device.substr(10, 4), 4);
-  if (!vendor || !product || !ParseHex(device.substr(15), 8)) return std::nullopt;
+  const auto instance = ParseHex(device.substr(15), 8);
+  if (!vendor || !product || !instance) return std::nullopt;
   const std::size_t hid = body.find("USB HID v");
   if (hid == std::string_view::npos) return std::nullopt;
   std::string_view rest = body.substr(hid + 9);
@@ -247,6 +248,7 @@ std::optional<HidAnnouncement> ParseHidAnnouncement(std::string_view device, std
   HidAnnouncement a;
   a.vendorId = static_cast<std::uint16_t>(*vendor);
   a.productId = static_cast<std::uint16_t>(*product);
+  a.instance = static_cast<unsigned>(*instance & 0xFFFF);
   const std::size_t open = rest.find(" [");
   const std::size_t on = rest.rfind("] on ");
   const std::size_t close = on != std::string_view::npos ? on : rest.rfind(']');
@@ -259,6 +261,13 @@ std::optional<HidAnnouncement> ParseHidAnnouncement(std::string_view device, std
   if (on == std::string_view::npos) return a;
   std::string_view phys = rest.substr(on + 5);
   if (phys.substr(0, 4) != "usb-") return a;
+  const std::size_t input = phys.find("/input");
+  if (input != std::string_view::npos) {
+    const std::string_view digits = phys.substr(input + 6, std::min<std::size_t>(3, phys.size() - input - 6));
+    if (const auto number = ParseDecimal(digits.substr(0, digits.find_first_not_of("0123456789")))) {
+      a.interfaceNumber = *number & 0xFF;
+    }
+  }
   phys = phys.substr(0, phys.find('/'));
   const std::size_t dash = phys.rfind('-');
   const std::string_view tail = phys.substr(dash + 1);

@@ -70,6 +70,8 @@ struct HidAnnouncement {
   std::string kind;      // "Keyboard", "Mouse", "Device", ...
   std::string name;      // the text in brackets
   std::string portTail;  // the ports below the bus ("1" of "usb-0000:00:14.0-1/input0"); empty if unknown
+  unsigned instance = 0;         // the HID device's number (3 of "0003:046D:C52B.0003")
+  unsigned interfaceNumber = 0;  // the USB interface it is on (0 of ".../input0")
 };
 /// None unless the device is a USB HID device ("0003:") and the body says "USB HID v".
 std::optional<HidAnnouncement> ParseHidAnnouncement(std::string_view device, std::string_view body);
