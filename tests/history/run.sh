@@ -7,6 +7,7 @@
 set -eu
 devlist=$(realpath "$1")
 reference=${2:+$(realpath "$2")}
+source=$(realpath "$(dirname "$0")/../..")
 remote=/lib/systemd/systemd-journal-remote
 if [ -z "${DEVLIST_HISTORY_NAMESPACE:-}" ]; then
   if [ "$(id -u)" != 0 ]; then echo "SKIPPED: a private mount namespace needs root"; exit 0; fi
@@ -196,6 +197,12 @@ bind "$work/journal" /var/log/journal
 listings journal
 check_recorded journal "2026-12-01 09:30:15.250" "2026-12-03 08:15:00.125" "2026-12-03 08:45:30.500" \
   "2026-12-01T09:30:15.2500000Z" "2026-12-03T08:15:00.1250000Z" "2026-12-03T08:45:30.5000000Z"
+# The fleet report of this host lists the stick's disk among the devices not present now.
+if command -v ansible-playbook >/dev/null; then
+  LC_ALL=C.UTF-8 "$source/tests/json/ansible.sh" "$devlist" "$source" "$disk" >"$work/ansible.log" 2>&1 ||
+    { cat "$work/ansible.log"; fail "the Ansible report with the journal"; }
+  cat "$work/ansible.log"
+fi
 unbind /var/log/journal
 unbind /var/log
 
