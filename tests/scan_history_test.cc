@@ -125,6 +125,10 @@ TEST_F(ScanHistoryTest, AGoneStickIsAUsbDeviceAndADiskNotPresent) {
             testing::RawProperty(d, "Device_HardwareIds"));
   EXPECT_EQ("SanDisk Cruzer Blade", TextProperty(*model::FindDevice(disk), "Device_FriendlyName"));
   EXPECT_TRUE(testing::InterfacePathsOf(usb).empty());
+  // One container for the stick, as while it is plugged in: the disk's is the USB device's own.
+  const std::string container = TextProperty(d, "Device_ContainerId");
+  EXPECT_NE("{00000000-0000-0000-ffff-ffffffffffff}", container);
+  EXPECT_EQ(container, TextProperty(*model::FindDevice(disk), "Device_ContainerId"));
 }
 
 TEST_F(ScanHistoryTest, OnePortAcrossBootsIsOneDeviceOnlyWhileItIsTheSameDevice) {
@@ -190,6 +194,10 @@ TEST_F(ScanHistoryTest, FunctionsGiveTheClasses) {
   EXPECT_EQ("Keyboard", ClassOf(keyboard[0]));
   EXPECT_EQ("Mouse", ClassOf(mouse[0]));
   EXPECT_EQ("Logitech USB Receiver Mouse", TextProperty(*model::FindDevice(mouse[0]), "Device_DeviceDesc"));
+  for (const std::string& id : {keyboard[0], mouse[0]}) {
+    EXPECT_EQ(TextProperty(*model::FindDevice(usb[0]), "Device_ContainerId"),
+              TextProperty(*model::FindDevice(id), "Device_ContainerId")) << id;
+  }
 
   const auto port = IdsStartingWith("USB\\VID_10C4&PID_EA60\\");
   ASSERT_EQ(1u, port.size());

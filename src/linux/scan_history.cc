@@ -117,6 +117,7 @@ void AddStorage(DeviceGraph& graph, const Absent& a, const DeviceDates& dates) {
     n.manufacturer = cdrom ? "(Standard CD-ROM drives)" : "(Standard disk drives)";
     n.firmware = s.revision;
     n.removable = true;
+    n.container = GuidFromText(a.identity.id);  // the stick's own, as a present disk has it from its USB device
     graph.Add(std::move(n));
   }
 }
@@ -144,6 +145,7 @@ void AddHid(DeviceGraph& graph, const Absent& a, const DeviceDates& dates) {
     n.hardwareIds.push_back("HID_DEVICE");
     n.desc = h.name.empty() ? n.cls->generic : h.name;
     n.busType = kBusHid;
+    n.container = GuidFromText(a.identity.id);  // the USB device's, as a present one has it from its parent
     graph.Add(std::move(n));
   }
 }

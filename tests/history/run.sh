@@ -111,7 +111,7 @@ Device_EnumeratorName : USBSTOR
 Device_RemovalPolicy : 3
 Device_InstallState : 0
 Device_InstanceId : $disk
-Device_ContainerId : {00000000-0000-0000-ffff-ffffffffffff}
+Device_ContainerId : {8f732adc-16c0-5c92-9cb7-7da8fde8290c}
 Device_IsPresent : false
 Device_FirmwareVersion : 1.26
 Device_InstallDate : $1
