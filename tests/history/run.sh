@@ -197,6 +197,11 @@ bind "$work/journal" /var/log/journal
 listings journal
 check_recorded journal "2026-12-01 09:30:15.250" "2026-12-03 08:15:00.125" "2026-12-03 08:45:30.500" \
   "2026-12-01T09:30:15.2500000Z" "2026-12-03T08:15:00.1250000Z" "2026-12-03T08:45:30.5000000Z"
+# With a journal to read, a run still reads only what it may.
+if command -v strace >/dev/null; then
+  python3 "$source/tests/strace/check.py" "$devlist" not-present >"$work/strace.log" 2>&1 ||
+    { cat "$work/strace.log"; fail "the journal case under strace"; }
+fi
 # The fleet report of this host lists the stick's disk among the devices not present now.
 if command -v ansible-playbook >/dev/null; then
   LC_ALL=C.UTF-8 "$source/tests/json/ansible.sh" "$devlist" "$source" "$disk" >"$work/ansible.log" 2>&1 ||
@@ -233,6 +238,10 @@ touch -d '2026-12-01 12:00:00' "$work/logs/kern.log.1.gz"
 } >"$work/logs/kern.log"
 bind "$work/logs" /var/log
 listings text
+if command -v strace >/dev/null; then
+  python3 "$source/tests/strace/check.py" "$devlist" not-present >"$work/strace.log" 2>&1 ||
+    { cat "$work/strace.log"; fail "the text log case under strace"; }
+fi
 check_recorded text "2026-12-01 09:30:15.000" "2026-12-03 08:15:00.125" "2026-12-03 08:45:30.500" \
   "2026-12-01T09:30:15.0000000Z" "2026-12-03T08:15:00.1250000Z" "2026-12-03T08:45:30.5000000Z"
 unbind /var/log
