@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,12 @@ namespace devlist::sysfs {
 struct NodeInterface {
   GUID guid;
   std::string path;
+};
+
+/// When a device was installed, first installed, last arrived and last left, as FILETIME ticks (100 ns since
+/// 1601, UTC); 0 where the record does not say.
+struct DeviceDates {
+  std::uint64_t install = 0, firstInstall = 0, lastArrival = 0, lastRemoval = 0;
 };
 
 struct Node {
@@ -43,6 +50,9 @@ struct Node {
   bool driverExpected = false, rootEnumerated = false, removable = false, disabled = false;
   std::vector<NodeInterface> interfaces;
   std::vector<std::string> names;  // network interfaces and ports, shown in the friendly name
+  /// False for a device only the kernel's record knows: it has no path, no parent and no status.
+  bool present = true;
+  DeviceDates dates;
 };
 
 /// A device's number among its kind as Windows writes it in ids and driver keys: decimal, at least four
@@ -101,6 +111,8 @@ class DeviceGraph {
   /// A battery's power supply: its interface, and the maker and model it reports.
   void AttachBatteryReport(NodeId id, const std::string& itfPath, const std::string& maker,
                            const std::string& model);
+  /// What the kernel's record says of a present device's arrivals and removals.
+  void NoteDates(NodeId id, const DeviceDates& dates);
   /// The firmware's (ACPI) view of a device: its BIOS name unless it has one, and the device stands for
   /// that ACPI node when ACPI devices below look for their parent.
   void AttachAcpiCompanion(NodeId id, const std::string& acpiPath, const std::string& biosName);

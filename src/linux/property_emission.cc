@@ -1,6 +1,7 @@
 #include "property_emission.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -44,6 +45,14 @@ void SetList(model::Device& d, const DEVPROPKEY& key, const std::vector<std::str
   scratch.list.clear();
   for (const std::string& item : items) AppendElement(item, scratch);
   if (!scratch.list.empty()) model::SetUtf8StringListProperty(d, key, scratch.list);
+}
+
+// A FILETIME as the platform stores it: eight bytes, little-endian; nothing when the record gave no time.
+void SetDate(model::Device& d, const DEVPROPKEY& key, std::uint64_t ticks) {
+  if (ticks == 0) return;
+  BYTE bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<BYTE>(ticks >> (8 * i));
+  model::SetProperty(d, key, DEVPROP_TYPE_FILETIME, bytes, sizeof bytes);
 }
 
 // The name shown: the friendly name, or the description with the interface and port names it carries (put
@@ -134,19 +143,26 @@ void EmitNode(Node& n, model::Device& target, Scratch& scratch) {
   model::SetUint32Property(d, DEVPKEY_Device_InstallState, failed ? 1u : 0u);
   SetList(d, DEVPKEY_Device_LocationPaths, n.locationPaths, scratch);
   SetString(d, DEVPKEY_Device_InstanceId, n.id, scratch);
+  // A device that is not there has no node, so no status and no problem of its own.
   const Status status = StatusOf(n, hasDriver, failed);
-  model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
-  model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
+  if (n.present) {
+    model::SetUint32Property(d, DEVPKEY_Device_DevNodeStatus, status.flags);
+    model::SetUint32Property(d, DEVPKEY_Device_ProblemCode, status.problem.value_or(0));
+  }
   model::SetGuidProperty(d, DEVPKEY_Device_ContainerId, n.container.value_or(kLocalMachineContainer));
   SetString(d, DEVPKEY_Device_Model, n.model, scratch);
   if (n.numa) model::SetUint32Property(d, DEVPKEY_Device_Numa_Node, *n.numa);
   SetString(d, DEVPKEY_Device_BusReportedDeviceDesc, n.busDesc, scratch);
-  model::SetBoolProperty(d, DEVPKEY_Device_IsPresent, true);
-  model::SetBoolProperty(d, DEVPKEY_Device_HasProblem, status.problem.has_value());
+  model::SetBoolProperty(d, DEVPKEY_Device_IsPresent, n.present);
+  if (n.present) model::SetBoolProperty(d, DEVPKEY_Device_HasProblem, status.problem.has_value());
   SetString(d, DEVPKEY_Device_BiosDeviceName, n.bios, scratch);
   SetDriverStack(d, n, scratch);
   SetString(d, DEVPKEY_Device_FirmwareVersion, n.firmware, scratch);
   SetString(d, DEVPKEY_Device_DriverVersion, n.driverVersion, scratch);
+  SetDate(d, DEVPKEY_Device_InstallDate, n.dates.install);
+  SetDate(d, DEVPKEY_Device_FirstInstallDate, n.dates.firstInstall);
+  SetDate(d, DEVPKEY_Device_LastArrivalDate, n.dates.lastArrival);
+  SetDate(d, DEVPKEY_Device_LastRemovalDate, n.dates.lastRemoval);
   for (NodeInterface& itf : n.interfaces) {
     model::Interface mi;
     mi.interfaceClass = itf.guid;
@@ -172,7 +188,7 @@ void EmitIntoModel(DeviceGraph& graph) {
   std::vector<model::Device*> devices;
   devices.reserve(graph.size());
   for (NodeId id = 0; id < graph.size(); ++id) {
-    devices.push_back(&model::AddDevice(graph.node(id).id, graph.node(id).cls->guid, true));
+    devices.push_back(&model::AddDevice(graph.node(id).id, graph.node(id).cls->guid, graph.node(id).present));
   }
   for (NodeId id = 0; id < graph.size(); ++id) {
     if (const std::optional<NodeId> parent = graph.parent(id)) model::LinkChild(*devices[*parent], *devices[id]);

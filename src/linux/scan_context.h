@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device_graph.h"
+#include "device_history.h"
 #include "hardware_database.h"
 #include "sysfs_reader.h"
 
@@ -21,6 +22,8 @@ struct ScanContext {
   const HwdbLookup& hwdb;
   /// Whether the listing shows names; when it does not, a lookup for a name alone answers nothing.
   bool names = true;
+  /// The USB devices the kernel's record holds; null when there is none.
+  const history::DeviceHistory* history = nullptr;
   /// The module version of each driver asked so far, by the path its links lead to and its name.
   std::map<std::string, std::string> driverVersions{};
   /// The number of each USB interface the USB scan took, by the interface's path: a HID device on one is

@@ -31,4 +31,7 @@ void ScanVideo(ScanContext& context);
 void ScanGnss(ScanContext& context);
 void ScanBluetooth(ScanContext& context);
 
+// The devices the kernel's record has seen: dates for those present, devices not present for the others.
+void ScanHistory(ScanContext& context);
+
 }  // namespace devlist::sysfs

@@ -57,6 +57,7 @@ constexpr sysfs::Scanner kScanSteps[] = {
     sysfs::ScanDrm,
     sysfs::ScanIio,
     sysfs::ScanHwmon,
+    sysfs::ScanHistory,
 };
 
 }  // namespace
@@ -67,8 +68,10 @@ int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   {
     const sysfs::SysfsReader tree(root, options.beforeRead);
     if (tree.Usable()) {
+      const history::DeviceHistory recorded = options.history ? options.history() : history::DeviceHistory{};
       sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
       for (const sysfs::Scanner scan : kScanSteps) scan(context);
+    sysfs::ScanHistory,
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
     // shown, or shown so, would be lost without a word. The listing fails instead.
@@ -91,6 +94,9 @@ void InstallSysfsLoader(std::string root, NamesShown names) {
   options.cpuinfoPath = "/proc/cpuinfo";
   options.hwdb = OpenSystemHwdbOnFirstLookup();
   options.names = names == NamesShown::yes;
+  // The record only adds to what a device report shows (dates, devices no longer there), so a listing of
+  // interfaces leaves it unread.
+  if (options.names) options.history = [] { return history::ReadDeviceHistory(); };
   InstallSysfsLoader(std::move(root), std::move(options));
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "device_history.h"
 #include "hardware_database.h"
 
 namespace devlist {
@@ -17,6 +18,8 @@ struct SysfsScanOptions {
   /// False when the listing shows no names (an interface listing): the database is then asked only where its
   /// answer decides more than a name (a device's class), so a run that needs no such answer never opens it.
   bool names = true;
+  /// The USB devices the kernel's record holds, read when the scan needs them; none when empty.
+  std::function<history::DeviceHistory()> history;
   /// Test hook, run before each file, directory or link under the root is read (given its absolute path),
   /// so a test can make a device vanish between the scan and the read.
   std::function<void(const std::string& path)> beforeRead;
