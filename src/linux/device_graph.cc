@@ -97,7 +97,7 @@ void AddInterfaceTo(Node& node, const GUID& guid, const std::string& path) {
   node.interfaces.push_back({guid, path});
 }
 
-void DeviceGraph::NoteDates(NodeId id, const DeviceDates& dates) { mutable_node(id).dates = dates; }
+void DeviceGraph::NoteDates(NodeId id, const DeviceDates& dates) { MutableNode(id).dates = dates; }
 
 void DeviceGraph::AddInterface(NodeId id, const GUID& guid, const std::string& path) {
   AddInterfaceTo(MutableNode(id), guid, path);
