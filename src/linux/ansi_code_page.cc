@@ -87,15 +87,28 @@ void EachUtf8Byte(std::u16string_view text, Put put) {
   }
 }
 
+// Whether every unit is below 0x80, as in nearly every id and name: then each is its own UTF-8 byte. One OR
+// over the whole text, without a branch per unit, which the compiler turns into a few wide instructions.
+bool AllAscii(std::u16string_view text) {
+  char16_t bits = 0;
+  for (const char16_t unit : text) bits = static_cast<char16_t>(bits | unit);
+  return bits < 0x80;
+}
+
 }  // namespace
 
 std::size_t Utf8Size(std::u16string_view text) {
+  if (AllAscii(text)) return text.size();
   std::size_t size = 0;
   EachUtf8Byte(text, [&size](char) { ++size; });
   return size;
 }
 
 void EncodeUtf8(std::u16string_view text, char* out) {
+  if (AllAscii(text)) {
+    for (const char16_t unit : text) *out++ = static_cast<char>(unit);
+    return;
+  }
   EachUtf8Byte(text, [&out](char c) { *out++ = c; });
 }
 
