@@ -231,5 +231,24 @@ TEST_F(BuildDeviceReportTest, EveryRowWithTextGivesOneLabelledLine) {
   EXPECT_EQ("DeviceContainer_InstallInProgress : v", all.back());
 }
 
+// Whatever keys a device holds, each is found and every other is not: the model's key bits only ever spare a
+// search for a key the device lacks. Every stride through the catalogue gives keys whose bits collide.
+TEST_F(BuildDeviceReportTest, EachKeyHeldIsFoundAndNoOther) {
+  for (const std::size_t stride : {2u, 3u, 5u, 7u, 64u}) {
+    for (const std::size_t offset : {0u, 1u}) {
+      model::Clear();
+      device_ = &model::AddDevice("SCSI\\DISK&VEN_TEST\\0", testing::GuidFrom(kDiskClass));
+      std::string expected;
+      for (std::size_t i = 0; i < std::size(DevicePropertyCatalogue); ++i) {
+        const DevicePropertyRow& row = DevicePropertyCatalogue[i];
+        if (i % stride != offset || row.kind == PropertyKind::devNodeStatus) continue;
+        model::SetStringProperty(*device_, row.key, u"v");
+        expected += std::string(row.label) + "v\n";
+      }
+      EXPECT_EQ(expected, Report()) << "every " << stride << "th key from " << offset;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace devlist

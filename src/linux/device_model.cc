@@ -61,9 +61,13 @@ State& TheState() {
 
 // The property of this key, added (with no value) when the device has none.
 Property& PropertyFor(Device& device, const DEVPROPKEY& key) {
-  for (Property& p : device.properties) {
-    if (SameKey(p.key, key)) return p;
+  const std::uint64_t bit = KeyBit(key);
+  if ((device.keyBits & bit) != 0) {
+    for (Property& p : device.properties) {
+      if (SameKey(p.key, key)) return p;
+    }
   }
+  device.keyBits |= bit;
   device.properties.emplace_back().key = key;
   return device.properties.back();
 }
@@ -192,6 +196,7 @@ void MoveProperties(Device& device, Device& from) {
     to.value = p.value;
   }
   from.properties.clear();
+  from.keyBits = 0;
 }
 
 void TrimProperties(Device& device) { device.properties.shrink_to_fit(); }

@@ -26,6 +26,10 @@ struct Property {
 /// Whether two property keys are the same: the same format and property id.
 inline bool SameKey(const DEVPROPKEY& a, const DEVPROPKEY& b) { return a.pid == b.pid && a.fmtid == b.fmtid; }
 
+/// The bit of Device::keyBits for a key: the keys of one property set differ in their ids, mostly small and
+/// in a row, so those take distinct bits and the set only shifts them.
+inline std::uint64_t KeyBit(const DEVPROPKEY& key) { return std::uint64_t{1} << ((key.pid + key.fmtid.Data1) & 63); }
+
 /// Test hook of one property, run before every read of it. It may change the property (a value that grows
 /// between two reads); a nonzero result makes that read fail with this error code.
 using ReadHook = std::function<DWORD(Property&)>;
@@ -34,7 +38,10 @@ struct Device {
   std::string instanceId;  // set by AddDevice; the model's index of ids relies on it not changing
   GUID setupClass{};
   bool present = true;
-  std::vector<Property> properties;  // at most one of each key
+  std::vector<Property> properties;  // at most one of each key; changed only through the functions below
+  /// A bit for each key of `properties` (KeyBit): a key whose bit is clear is surely not there. A report
+  /// asks every device for 185 keys, most of which it lacks, so most reads end at this one test.
+  std::uint64_t keyBits = 0;
   /// Test hook: nonzero makes CM_Get_Device_ID_Size and CM_Get_Device_IDA fail with this code.
   CONFIGRET idError = CR_SUCCESS;
   /// Its place in the model, set by AddDevice, so that linking it needs no search by id.

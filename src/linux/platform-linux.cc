@@ -274,17 +274,20 @@ BOOL SetupDiGetDevicePropertyW(HDEVINFO handle, PSP_DEVINFO_DATA data, const DEV
   // The mutable device, because its deferred fill or a test hook on a property may change it.
   devlist::model::Device* device = set->lastRead.DeviceFor(data->Reserved);
   if (device == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  for (devlist::model::Property& p : device->properties) {
-    if (!devlist::model::SameKey(p.key, *key)) continue;
-    const DWORD forced = devlist::model::RunReadHook(data->Reserved - 1, p);
-    if (forced != ERROR_SUCCESS) return Fail(forced);
-    // Written only when it fits, so a buffer too small is left as it was.
-    const auto size = static_cast<DWORD>(p.value.CopyTo(buffer, bufferSize));
-    *type = p.type;
-    if (requiredSize != nullptr) *requiredSize = size;
-    if (size > bufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    lastError = ERROR_SUCCESS;
-    return TRUE;
+  // Most keys of a report the device lacks, and its key bits say so without a search.
+  if ((device->keyBits & devlist::model::KeyBit(*key)) != 0) {
+    for (devlist::model::Property& p : device->properties) {
+      if (!devlist::model::SameKey(p.key, *key)) continue;
+      const DWORD forced = devlist::model::RunReadHook(data->Reserved - 1, p);
+      if (forced != ERROR_SUCCESS) return Fail(forced);
+      // Written only when it fits, so a buffer too small is left as it was.
+      const auto size = static_cast<DWORD>(p.value.CopyTo(buffer, bufferSize));
+      *type = p.type;
+      if (requiredSize != nullptr) *requiredSize = size;
+      if (size > bufferSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
+      lastError = ERROR_SUCCESS;
+      return TRUE;
+    }
   }
   // Windows writes DEVPROP_TYPE_EMPTY and a size of 0 for a property the device does not have.
   *type = DEVPROP_TYPE_EMPTY;
