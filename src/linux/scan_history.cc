@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "scanners.h"
+#include "sysfs_path.h"
 #include "sysfs_text.h"
 
 namespace devlist::sysfs {
@@ -40,9 +41,9 @@ std::string HubOf(std::string_view port) {
 // The folder a USB device on `port` has while it is plugged in, relative to the root: its hub's folder, found
 // through the bus while the hub is there, else made from the hub's own hub in the same way.
 std::string DeviceFolderOf(const SysfsReader& tree, const std::string& port, int depth = 0) {
-  if (const auto path = tree.Resolve(Join("bus/usb/devices", port))) return *path;
-  if (depth > 16 || StartsWith(port, "usb")) return Join("bus/usb/devices", port);
-  return Join(DeviceFolderOf(tree, HubOf(port), depth + 1), port);
+  if (const auto path = tree.Resolve(JoinPath("bus/usb/devices", port))) return *path;
+  if (depth > 16 || StartsWith(port, "usb")) return JoinPath("bus/usb/devices", port);
+  return JoinPath(DeviceFolderOf(tree, HubOf(port), depth + 1), port);
 }
 
 unsigned PortNumberOf(const std::string& port) {
