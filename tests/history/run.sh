@@ -2,8 +2,10 @@
 # The real binary against a kernel record it reads as it would on a real machine: in a private mount
 # namespace, a journal made by the journal's own writer is bound over /var/log/journal, then text logs over
 # /var/log, then nothing. The stick the record saw (absent: this machine has no USB) is checked byte for
-# byte in the text and JSON listings; the present and interface listings must not change with the record.
+# byte in the text and JSON listings; the present and interface listings must not change with the record, nor
+# any listing for a user who may not read it.
 #   run.sh <devlist binary> [<devlist binary to compare the listing without a record with>]
+# With DEVLIST_HISTORY_NO_STRACE set (sanitized builds), the runs under strace are left out.
 set -eu
 devlist=$(realpath "$1")
 reference=${2:+$(realpath "$2")}
@@ -12,6 +14,7 @@ remote=/lib/systemd/systemd-journal-remote
 if [ -z "${DEVLIST_HISTORY_NAMESPACE:-}" ]; then
   if [ "$(id -u)" != 0 ]; then echo "SKIPPED: a private mount namespace needs root"; exit 0; fi
   if [ ! -x "$remote" ]; then echo "SKIPPED: $remote is missing"; exit 0; fi
+  if ! command -v setpriv >/dev/null; then echo "SKIPPED: setpriv is missing"; exit 0; fi
   # In a chroot whose root is not a mount point, the namespace's mounts cannot be made private; binding the
   # root onto itself would show in the parent's namespace, so the test does not run there.
   if ! unshare -m --propagation private true 2>/dev/null; then
@@ -150,6 +153,13 @@ for key in ("Device_DevNodeStatus", "Device_ProblemCode", "Device_Parent", "Devi
 PY
 }
 
+# A user who may not read the record (not root, not in adm or systemd-journal) gets the listing without it.
+as_nobody() {
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$devlist" not-present >"$work/$1.nobody" ||
+    fail "$1: devlist as nobody failed"
+  cmp -s "$work/none.not-present" "$work/$1.nobody" || fail "$1: a user who cannot read the record sees a change"
+}
+
 # Each case binds a folder over /var/log whose journal/ folder is empty, or has the journal bound over it.
 # No record at all: both empty.
 bind "$work/empty" /var/log
@@ -195,10 +205,11 @@ mkdir -p "$work/journal/$machine"
 bind "$work/empty" /var/log
 bind "$work/journal" /var/log/journal
 listings journal
+as_nobody journal
 check_recorded journal "2026-12-01 09:30:15.250" "2026-12-03 08:15:00.125" "2026-12-03 08:45:30.500" \
   "2026-12-01T09:30:15.2500000Z" "2026-12-03T08:15:00.1250000Z" "2026-12-03T08:45:30.5000000Z"
 # With a journal to read, a run still reads only what it may.
-if command -v strace >/dev/null; then
+if [ -z "${DEVLIST_HISTORY_NO_STRACE:-}" ] && command -v strace >/dev/null; then
   python3 "$source/tests/strace/check.py" "$devlist" not-present >"$work/strace.log" 2>&1 ||
     { cat "$work/strace.log"; fail "the journal case under strace"; }
 fi
@@ -236,9 +247,11 @@ touch -d '2026-12-01 12:00:00' "$work/logs/kern.log.1.gz"
   printf '2026-12-03T08:00:00.000000+00:00 host kernel: [    0.000000] Linux version 6.1.0-28-amd64\n'
   text_plug "2026-12-03T09:15:00.125000+01:00" "2026-12-03T08:15:01.125000+00:00" "2026-12-03T08:45:30.500000Z" 3
 } >"$work/logs/kern.log"
+chmod 0640 "$work/logs/kern.log" "$work/logs/kern.log.1.gz"  # as a syslog daemon leaves them
 bind "$work/logs" /var/log
 listings text
-if command -v strace >/dev/null; then
+as_nobody text
+if [ -z "${DEVLIST_HISTORY_NO_STRACE:-}" ] && command -v strace >/dev/null; then
   python3 "$source/tests/strace/check.py" "$devlist" not-present >"$work/strace.log" 2>&1 ||
     { cat "$work/strace.log"; fail "the text log case under strace"; }
 fi
