@@ -70,8 +70,8 @@ int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
     if (tree.Usable()) {
       const history::DeviceHistory recorded = options.history ? options.history() : history::DeviceHistory{};
       sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
+      context.history = &recorded;
       for (const sysfs::Scanner scan : kScanSteps) scan(context);
-    sysfs::ScanHistory,
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
     // shown, or shown so, would be lost without a word. The listing fails instead.
