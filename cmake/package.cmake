@@ -20,7 +20,7 @@ else()
   # Depends comes from the shared libraries the binary links (dpkg-shlibdeps); the hardware database that
   # names vendors and models is udev's.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS udev)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, libsystemd0")
   # The long description, below the summary; CPack indents it as the control file wants.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "devlist prints every device the machine knows, with every property the
 system gives for it, one labelled line per property, in a fixed text

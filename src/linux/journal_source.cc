@@ -1,11 +1,13 @@
 #include "journal_source.h"
 
+#include <dlfcn.h>
 #include <systemd/sd-id128.h>
 #include <systemd/sd-journal.h>
 
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -21,23 +23,103 @@ constexpr std::array<const char*, 3> kSubsystemMatches = {"_KERNEL_SUBSYSTEM=usb
 // The longest message read; the journal cuts longer ones there.
 constexpr std::size_t kMaxMessageBytes = 8192;
 
+// libsystemd is loaded only when there is a journal to read: it brings five more libraries, which would
+// take a third of a small machine's whole run for nothing where there is none. Loaded once, for the life of
+// the process; every call is null when it cannot be loaded.
+struct Systemd {
+  decltype(&::sd_id128_to_string) id128_to_string = nullptr;
+  decltype(&::sd_journal_add_match) journal_add_match = nullptr;
+  decltype(&::sd_journal_close) journal_close = nullptr;
+  decltype(&::sd_journal_get_cursor) journal_get_cursor = nullptr;
+  decltype(&::sd_journal_get_data) journal_get_data = nullptr;
+  decltype(&::sd_journal_get_monotonic_usec) journal_get_monotonic_usec = nullptr;
+  decltype(&::sd_journal_get_realtime_usec) journal_get_realtime_usec = nullptr;
+  decltype(&::sd_journal_next) journal_next = nullptr;
+  decltype(&::sd_journal_open) journal_open = nullptr;
+  decltype(&::sd_journal_open_directory) journal_open_directory = nullptr;
+  decltype(&::sd_journal_open_files) journal_open_files = nullptr;
+  decltype(&::sd_journal_seek_cursor) journal_seek_cursor = nullptr;
+  decltype(&::sd_journal_set_data_threshold) journal_set_data_threshold = nullptr;
+  decltype(&::sd_journal_test_cursor) journal_test_cursor = nullptr;
+  bool loaded = false;
+};
+
+struct LibraryCloser {
+  void operator()(void* library) const { dlclose(library); }
+};
+
+Systemd LoadSystemd(std::unique_ptr<void, LibraryCloser>& holder) {
+  holder.reset(dlopen("libsystemd.so.0", RTLD_NOW | RTLD_LOCAL));
+  void* library = holder.get();
+  if (library == nullptr) return Systemd{};
+  Systemd calls;
+    calls.id128_to_string = reinterpret_cast<decltype(&::sd_id128_to_string)>(dlsym(library, "sd_id128_to_string"));
+    if (calls.id128_to_string == nullptr) return Systemd{};
+    calls.journal_add_match = reinterpret_cast<decltype(&::sd_journal_add_match)>(dlsym(library, "sd_journal_add_match"));
+    if (calls.journal_add_match == nullptr) return Systemd{};
+    calls.journal_close = reinterpret_cast<decltype(&::sd_journal_close)>(dlsym(library, "sd_journal_close"));
+    if (calls.journal_close == nullptr) return Systemd{};
+    calls.journal_get_cursor = reinterpret_cast<decltype(&::sd_journal_get_cursor)>(dlsym(library, "sd_journal_get_cursor"));
+    if (calls.journal_get_cursor == nullptr) return Systemd{};
+    calls.journal_get_data = reinterpret_cast<decltype(&::sd_journal_get_data)>(dlsym(library, "sd_journal_get_data"));
+    if (calls.journal_get_data == nullptr) return Systemd{};
+    calls.journal_get_monotonic_usec = reinterpret_cast<decltype(&::sd_journal_get_monotonic_usec)>(dlsym(library, "sd_journal_get_monotonic_usec"));
+    if (calls.journal_get_monotonic_usec == nullptr) return Systemd{};
+    calls.journal_get_realtime_usec = reinterpret_cast<decltype(&::sd_journal_get_realtime_usec)>(dlsym(library, "sd_journal_get_realtime_usec"));
+    if (calls.journal_get_realtime_usec == nullptr) return Systemd{};
+    calls.journal_next = reinterpret_cast<decltype(&::sd_journal_next)>(dlsym(library, "sd_journal_next"));
+    if (calls.journal_next == nullptr) return Systemd{};
+    calls.journal_open = reinterpret_cast<decltype(&::sd_journal_open)>(dlsym(library, "sd_journal_open"));
+    if (calls.journal_open == nullptr) return Systemd{};
+    calls.journal_open_directory = reinterpret_cast<decltype(&::sd_journal_open_directory)>(dlsym(library, "sd_journal_open_directory"));
+    if (calls.journal_open_directory == nullptr) return Systemd{};
+    calls.journal_open_files = reinterpret_cast<decltype(&::sd_journal_open_files)>(dlsym(library, "sd_journal_open_files"));
+    if (calls.journal_open_files == nullptr) return Systemd{};
+    calls.journal_seek_cursor = reinterpret_cast<decltype(&::sd_journal_seek_cursor)>(dlsym(library, "sd_journal_seek_cursor"));
+    if (calls.journal_seek_cursor == nullptr) return Systemd{};
+    calls.journal_set_data_threshold = reinterpret_cast<decltype(&::sd_journal_set_data_threshold)>(dlsym(library, "sd_journal_set_data_threshold"));
+    if (calls.journal_set_data_threshold == nullptr) return Systemd{};
+    calls.journal_test_cursor = reinterpret_cast<decltype(&::sd_journal_test_cursor)>(dlsym(library, "sd_journal_test_cursor"));
+    if (calls.journal_test_cursor == nullptr) return Systemd{};
+  calls.loaded = true;
+  return calls;
+}
+
+const Systemd& Sd() {
+  static std::unique_ptr<void, LibraryCloser> library;
+  static const Systemd calls = LoadSystemd(library);
+  return calls;
+}
+
+// Whether the system may hold a journal: its folders have anything in them at all.
+bool SystemJournalMayExist() {
+  for (const char* dir : {"/var/log/journal", "/run/log/journal"}) {
+    std::error_code error;
+    const std::filesystem::directory_iterator entries(dir, error);
+    if (!error && entries != std::filesystem::directory_iterator()) return true;
+  }
+  return false;
+}
+
 struct JournalCloser {
-  void operator()(sd_journal* journal) const { sd_journal_close(journal); }
+  void operator()(sd_journal* journal) const { Sd().journal_close(journal); }
 };
 using Journal = std::unique_ptr<sd_journal, JournalCloser>;
 
 Journal Open(const JournalOptions& options) {
+  const bool system = options.files.empty() && options.directory.empty();
+  if ((system && !SystemJournalMayExist()) || !Sd().loaded) return nullptr;
   sd_journal* journal = nullptr;
   int result = 0;
   if (!options.files.empty()) {
     std::vector<const char*> paths;
     for (const std::string& file : options.files) paths.push_back(file.c_str());
     paths.push_back(nullptr);
-    result = sd_journal_open_files(&journal, paths.data(), 0);
+    result = Sd().journal_open_files(&journal, paths.data(), 0);
   } else if (!options.directory.empty()) {
-    result = sd_journal_open_directory(&journal, options.directory.c_str(), 0);
+    result = Sd().journal_open_directory(&journal, options.directory.c_str(), 0);
   } else {
-    result = sd_journal_open(&journal, SD_JOURNAL_LOCAL_ONLY | SD_JOURNAL_SYSTEM);
+    result = Sd().journal_open(&journal, SD_JOURNAL_LOCAL_ONLY | SD_JOURNAL_SYSTEM);
   }
   if (result < 0) return nullptr;
   return Journal(journal);
@@ -49,11 +131,11 @@ Journal Open(const JournalOptions& options) {
 Journal OpenMatched(const JournalOptions& options) {
   Journal journal = Open(options);
   if (!journal) return nullptr;
-  if (sd_journal_add_match(journal.get(), "_TRANSPORT=kernel", 0) < 0) return nullptr;
+  if (Sd().journal_add_match(journal.get(), "_TRANSPORT=kernel", 0) < 0) return nullptr;
   for (const char* match : kSubsystemMatches) {
-    if (sd_journal_add_match(journal.get(), match, 0) < 0) return nullptr;
+    if (Sd().journal_add_match(journal.get(), match, 0) < 0) return nullptr;
   }
-  sd_journal_set_data_threshold(journal.get(), kMaxMessageBytes);
+  Sd().journal_set_data_threshold(journal.get(), kMaxMessageBytes);
   return journal;
 }
 
@@ -72,9 +154,9 @@ std::size_t ReadJournal(const JournalOptions& options, const std::function<void(
     sd_id128_t bootId{};
     const void* data = nullptr;
     std::size_t length = 0;
-    if (sd_journal_get_realtime_usec(journal, &realtime) < 0 ||
-        sd_journal_get_monotonic_usec(journal, &monotonic, &bootId) < 0 ||
-        sd_journal_get_data(journal, "MESSAGE", &data, &length) < 0) {
+    if (Sd().journal_get_realtime_usec(journal, &realtime) < 0 ||
+        Sd().journal_get_monotonic_usec(journal, &monotonic, &bootId) < 0 ||
+        Sd().journal_get_data(journal, "MESSAGE", &data, &length) < 0) {
       return;
     }
     const std::string key(reinterpret_cast<const char*>(bootId.bytes), sizeof bootId.bytes);
@@ -89,7 +171,7 @@ std::size_t ReadJournal(const JournalOptions& options, const std::function<void(
         return;
       }
       lastBootKey = key;
-      sd_id128_to_string(bootId, bootText);
+      Sd().id128_to_string(bootId, bootText);
     }
     std::string_view text(static_cast<const char*>(data), length);
     constexpr std::string_view kField = "MESSAGE=";
@@ -115,21 +197,21 @@ std::size_t ReadJournal(const JournalOptions& options, const std::function<void(
     sd_journal* j = journal.get();
     int step = 0;
     if (cursor.empty()) {
-      step = sd_journal_next(j);
+      step = Sd().journal_next(j);
     } else {
-      if (sd_journal_seek_cursor(j, cursor.c_str()) < 0) break;
-      step = sd_journal_next(j);
-      if (step > 0 && sd_journal_test_cursor(j, cursor.c_str()) > 0) step = sd_journal_next(j);
+      if (Sd().journal_seek_cursor(j, cursor.c_str()) < 0) break;
+      step = Sd().journal_next(j);
+      if (step > 0 && Sd().journal_test_cursor(j, cursor.c_str()) > 0) step = Sd().journal_next(j);
     }
     std::size_t entries = 0;
     while (step > 0) {
       take(j);
       if (++entries == perOpening) break;
-      step = sd_journal_next(j);
+      step = Sd().journal_next(j);
     }
     if (step <= 0) break;
     char* at = nullptr;
-    if (sd_journal_get_cursor(j, &at) < 0 || at == nullptr) break;
+    if (Sd().journal_get_cursor(j, &at) < 0 || at == nullptr) break;
     cursor = at;
     std::free(at);
   }
