@@ -88,9 +88,9 @@ bool IsBitmapText(const std::string& text) {
 
 InputKind InputKindOf(const SysfsReader& tree, const std::string& inputPath) {
   // The kernel's uevent of an input device carries its bitmaps as its capabilities folder shows them: EV=,
-  // and KEY=, REL=, ABS= for the kinds of event it has (a kind it lacks has no bits). One read, instead of
-  // a folder and four files. A uevent without them, or with what is no bitmap (kernels of the 2.6 days
-  // wrote "EV==b"), sends the question to the files.
+  // and KEY=, REL=, ABS= for the kinds of event it has (a kind it lacks has no bits), so one read of the
+  // uevent file answers what a folder and four files would. A uevent without them, or with what is no
+  // bitmap (kernels of the 2.6 days wrote "EV==b"), sends the question to the files.
   std::string ev = tree.Uevent(inputPath, "EV"), key = tree.Uevent(inputPath, "KEY");
   std::string rel = tree.Uevent(inputPath, "REL"), abs = tree.Uevent(inputPath, "ABS");
   if (ev.empty() || !IsBitmapText(ev) || !IsBitmapText(key) || !IsBitmapText(rel) || !IsBitmapText(abs)) {

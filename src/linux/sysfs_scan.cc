@@ -94,8 +94,8 @@ void InstallSysfsLoader(std::string root, NamesShown names) {
   options.cpuinfoPath = "/proc/cpuinfo";
   options.hwdb = OpenSystemHwdbOnFirstLookup();
   options.names = names == NamesShown::yes;
-  // The record only adds to what a device report shows (dates, devices no longer there), so a listing of
-  // interfaces leaves it unread.
+  // The kernel's record is read for setup listings only: what it adds (dates, devices no longer there)
+  // shows in device reports, never in an interface listing.
   if (options.names) options.history = [] { return history::ReadDeviceHistory(); };
   InstallSysfsLoader(std::move(root), std::move(options));
 }
