@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kernel_log_parser.h"
+#include "scratch_tree.h"
 
 namespace devlist::history::testing {
 
@@ -35,29 +36,7 @@ inline std::string Hex4(unsigned v) {
 }
 
 // A scratch directory, removed when the test ends.
-class ScratchDir {
- public:
-  ScratchDir() {
-    char pattern[] = "/tmp/devlist-history-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::string& root() const { return root_; }
-  std::string Path(const std::string& name) const { return root_ + "/" + name; }
-  void File(const std::string& name, const std::string& content) const {
-    std::ofstream(Path(name), std::ios::binary) << content;
-  }
-
- private:
-  std::string root_;
-};
+using ScratchDir = devlist::testing::ScratchTree;
 
 // One line per record, its functions after "|".
 inline std::string Describe(const UsbDeviceRecord& r) {
