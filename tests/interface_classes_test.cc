@@ -99,7 +99,7 @@ TEST(InterfaceClassCatalogue, EveryGuidParsesAndOnlyTheVolumeGuidRepeats) {
 
 class InterfaceSweep : public testing::DeviceModelTest {};
 
-const GUID kDiskClass = {0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+const GUID kDiskClassGuid = {0x4d36e967, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 const GUID kVolumeClass = {0x71a27cdd, 0x812a, 0x11d0, {0xbe, 0xc7, 0x08, 0x00, 0x2b, 0xe2, 0x09, 0x2f}};
 const GUID kDiskInterface = {0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 const GUID kVolumeInterface = {0x53f5630d, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
@@ -114,16 +114,16 @@ std::string Sweep(bool presentOnly) {
 }
 
 TEST_F(InterfaceSweep, EmptyMachinePrintsNothing) {
-  model::AddDevice("ROOT\\THING\\0000", kDiskClass);
+  model::AddDevice("ROOT\\THING\\0000", kDiskClassGuid);
   model::AddInterface({kUncataloguedInterface, "/dev/thing", "ROOT\\THING\\0000"});
   EXPECT_EQ("", Sweep(true));
   EXPECT_EQ("", Sweep(false));
 }
 
 TEST_F(InterfaceSweep, GroupsAndBlankLinesByteForByte) {
-  model::AddDevice("SCSI\\DISK\\1", kDiskClass);
+  model::AddDevice("SCSI\\DISK\\1", kDiskClassGuid);
   model::AddDevice("STORAGE\\VOLUME\\1", kVolumeClass);
-  model::AddDevice("ROOT\\ZORBEMA\\0000", kDiskClass, false);
+  model::AddDevice("ROOT\\ZORBEMA\\0000", kDiskClassGuid, false);
   model::AddInterface({kDiskInterface, "/dev/sda", "SCSI\\DISK\\1"});
   model::AddInterface({kVolumeInterface, "/dev/sda1", "STORAGE\\VOLUME\\1"});
   model::AddInterface({kWriteOnceInterface, "/dev/sr9", "STORAGE\\VOLUME\\1", 0});

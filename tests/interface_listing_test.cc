@@ -11,7 +11,7 @@
 namespace devlist {
 namespace {
 
-const GUID kKeyboardClass = {0x4d36e96b, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+const GUID kKeyboardClassGuid = {0x4d36e96b, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 const GUID kKeyboardInterface = {0x884b96c3, 0x56ef, 0x11d1, {0xbc, 0x8c, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
 const WideText kKeyboardText = TEXT16("{884b96c3-56ef-11d1-bc8c-00a0c91405dd}");
 
@@ -20,7 +20,7 @@ class ListDeviceInterfacesTest : public testing::DeviceModelTest {
   // A present keyboard with an active keyboard interface at /dev/input/eventN.
   void AddKeyboard(int n, bool present = true, DWORD flags = SPINT_ACTIVE) {
     const std::string id = "ACPI\\PNP0303\\" + std::to_string(n);
-    model::AddDevice(id, kKeyboardClass, present);
+    model::AddDevice(id, kKeyboardClassGuid, present);
     model::AddInterface({kKeyboardInterface, "/dev/input/event" + std::to_string(n), id, flags});
   }
 };
@@ -35,7 +35,7 @@ std::string Block(int n, int flags = 1) {
 const std::string kHeading = "*** KEYS {884b96c3-56ef-11d1-bc8c-00a0c91405dd}\n";
 
 TEST_F(ListDeviceInterfacesTest, NoInterfaceGivesEmptyText) {
-  model::AddDevice("ACPI\\PNP0303\\0", kKeyboardClass);
+  model::AddDevice("ACPI\\PNP0303\\0", kKeyboardClassGuid);
   EXPECT_EQ("", ListDeviceInterfaces("KEYS", kKeyboardText, true));
 }
 

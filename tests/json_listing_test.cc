@@ -16,14 +16,14 @@ namespace devlist {
 namespace {
 
 using testing::GuidFrom;
+using testing::kDeviceDesc;
+using testing::kDiskClass;
 using testing::KeyFrom;
+using testing::kHardwareIds;
+using testing::kInstanceId;
+using testing::kKeyboardClass;
 
-const char* const kDiskClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
-const char* const kKeyboardClass = "{4d36e96b-e325-11ce-bfc1-08002be10318}";
-const DEVPROPKEY kDeviceDesc = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 2);
-const DEVPROPKEY kHardwareIds = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 3);
 const DEVPROPKEY kName = KeyFrom("{b725f130-47ef-101a-a5f1-02608c9eebac}", 10);
-const DEVPROPKEY kInstanceId = KeyFrom("{78c34fc8-104a-4aca-9ea4-524d52996e57}", 256);
 const DEVPROPKEY kStatus = KeyFrom("{4340a6c5-93fa-4706-972c-7b648008a5a7}", 2);
 const DEVPROPKEY kProblem = KeyFrom("{4340a6c5-93fa-4706-972c-7b648008a5a7}", 3);
 const DEVPROPKEY kIsPresent = KeyFrom("{540b947e-8b40-45bc-a8a2-6a0b894cbda2}", 5);

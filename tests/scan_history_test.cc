@@ -120,8 +120,8 @@ TEST_F(ScanHistoryTest, AGoneStickIsAUsbDeviceAndADiskNotPresent) {
   const model::Device& d = *model::FindDevice(usb);
   EXPECT_EQ("Cruzer Blade", TextProperty(d, "Device_DeviceDesc"));
   EXPECT_EQ("SanDisk", TextProperty(d, "Device_Manufacturer"));
-  static const char kHardwareIds[] = "USB\\VID_0781&PID_5567&REV_0126\0USB\\VID_0781&PID_5567\0";
-  EXPECT_EQ(std::string(kHardwareIds, sizeof kHardwareIds),
+  static const char kExpectedIds[] = "USB\\VID_0781&PID_5567&REV_0126\0USB\\VID_0781&PID_5567\0";
+  EXPECT_EQ(std::string(kExpectedIds, sizeof kExpectedIds),
             testing::RawProperty(d, "Device_HardwareIds"));
   EXPECT_EQ("SanDisk Cruzer Blade", TextProperty(*model::FindDevice(disk), "Device_FriendlyName"));
   EXPECT_TRUE(testing::InterfacePathsOf(usb).empty());

@@ -45,7 +45,7 @@ TEST(SetupClassCatalogue, RowsAndGuids) {
   }
 }
 
-const DEVPROPKEY kDeviceDesc = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 2);
+using testing::kDeviceDesc;
 
 class SweepSetupClassesTest : public testing::DeviceModelTest {
  protected:

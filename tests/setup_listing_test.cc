@@ -17,9 +17,9 @@ namespace {
 using testing::GuidFrom;
 using testing::KeyFrom;
 
-const char* const kDiskClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
-const DEVPROPKEY kDeviceDesc = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 2);
-const DEVPROPKEY kInstanceId = KeyFrom("{78c34fc8-104a-4aca-9ea4-524d52996e57}", 256);
+using testing::kDiskClass;
+using testing::kDeviceDesc;
+using testing::kInstanceId;
 
 class SetupListingTest : public testing::DeviceModelTest {
  protected:

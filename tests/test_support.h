@@ -23,6 +23,13 @@ inline GUID GuidFrom(const std::string& text) {
 
 inline DEVPROPKEY KeyFrom(const std::string& fmtid, DEVPROPID pid) { return DEVPROPKEY{GuidFrom(fmtid), pid}; }
 
+// Classes and keys many tests set, from their published GUIDs rather than from the catalogues under test.
+inline const char* const kDiskClass = "{4d36e967-e325-11ce-bfc1-08002be10318}";
+inline const char* const kKeyboardClass = "{4d36e96b-e325-11ce-bfc1-08002be10318}";
+inline const DEVPROPKEY kDeviceDesc = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 2);
+inline const DEVPROPKEY kHardwareIds = KeyFrom("{a45c254e-df1c-4efd-8020-67d146a850e0}", 3);
+inline const DEVPROPKEY kInstanceId = KeyFrom("{78c34fc8-104a-4aca-9ea4-524d52996e57}", 256);
+
 /// The raw UTF-16 of a property as UTF-8; a list keeps its NULs.
 inline std::string RawProperty(const model::Device& d, const char* name) {
   const DEVPROPKEY* key = FindDevicePropertyKey(name);

@@ -7,7 +7,6 @@ namespace devlist::history {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -155,7 +154,7 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view s) {
   if (s.empty() || s.size() > 9) return std::nullopt;
   std::uint32_t v = 0;
   for (const char c : s) {
-    if (!IsDigit(c)) return std::nullopt;
+    if (!IsAsciiDigit(c)) return std::nullopt;
     v = v * 10 + static_cast<std::uint32_t>(c - '0');
   }
   return v;

@@ -17,6 +17,9 @@ inline constexpr std::size_t kMaxRecordText = 256;
 /// shortest-form character, and every control character (C0, DEL, C1), becomes "?".
 std::string SanitizeLogText(std::string_view s, std::size_t limit = kMaxRecordText);
 
+/// Whether `c` is one of the digits 0 to 9 (std::isdigit depends on the locale).
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
 /// `s` without blanks (spaces and tabs) at either end.
 std::string_view TrimBlanks(std::string_view s);
 

@@ -4,20 +4,20 @@
 
 #include <array>
 
+#include "kernel_log_text.h"
+
 namespace devlist::history {
 namespace {
 
 constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // `count` digits at `at` of `s`, or -1.
 int Digits(std::string_view s, std::size_t at, std::size_t count) {
   if (at + count > s.size()) return -1;
   int v = 0;
   for (std::size_t i = at; i < at + count; ++i) {
-    if (!IsDigit(s[i])) return -1;
+    if (!IsAsciiDigit(s[i])) return -1;
     v = v * 10 + (s[i] - '0');
   }
   return v;
@@ -52,7 +52,7 @@ std::size_t ParseRfc3339(std::string_view s, FileTime& time) {
   std::int64_t micros = 0;
   if (at < s.size() && s[at] == '.') {
     std::int64_t scale = 100000;
-    for (++at; at < s.size() && IsDigit(s[at]); ++at) {
+    for (++at; at < s.size() && IsAsciiDigit(s[at]); ++at) {
       micros += (s[at] - '0') * scale;
       scale /= 10;
     }
@@ -126,7 +126,7 @@ std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
 std::optional<SyslogLine> ParseSyslogLine(std::string_view line, std::int64_t referenceTime) {
   SyslogLine out;
   std::size_t at = 0;
-  if (line.size() >= 19 && IsDigit(line[0])) {
+  if (line.size() >= 19 && IsAsciiDigit(line[0])) {
     at = ParseRfc3339(line, out.time);
   } else {
     at = ParseClassic(line, referenceTime, out.time);
@@ -150,10 +150,10 @@ std::optional<SyslogLine> ParseSyslogLine(std::string_view line, std::int64_t re
       if (c == ' ' && !digits) continue;
       if (c == '.' && scale == 0 && digits) {
         scale = 100000;
-      } else if (IsDigit(c) && scale == 0) {
+      } else if (IsAsciiDigit(c) && scale == 0) {
         valid = seconds < 100000000000;
         seconds = seconds * 10 + (c - '0'), digits = true;
-      } else if (IsDigit(c)) {
+      } else if (IsAsciiDigit(c)) {
         micros += (c - '0') * scale, scale /= 10;
       } else {
         valid = false;
