@@ -29,6 +29,6 @@ struct DeviceHistory {
 /// The record of the journal if it holds any kernel message of the USB subsystems, else that of the text
 /// logs if they hold any kernel line, else an empty one (source kNone). Never fails: what cannot be read
 /// gives nothing.
-DeviceHistory ReadDeviceHistory(const HistoryOptions& options = {});
+DeviceHistory ReadDeviceHistory(const HistoryOptions& options);
 
 }  // namespace devlist::history

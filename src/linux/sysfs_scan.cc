@@ -96,7 +96,12 @@ void InstallSysfsLoader(std::string root, NamesShown names) {
   options.names = names == NamesShown::yes;
   // The kernel's record is read for setup listings only: what it adds (dates, devices no longer there)
   // shows in device reports, never in an interface listing.
-  if (options.names) options.history = [] { return history::ReadDeviceHistory(); };
+  if (options.names) {
+    options.history = [] {
+      const history::HistoryOptions system;  // the system's journal, else its text logs
+      return history::ReadDeviceHistory(system);
+    };
+  }
   InstallSysfsLoader(std::move(root), std::move(options));
 }
 
