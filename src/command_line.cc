@@ -53,8 +53,12 @@ int Run(int argc, const char* const* argv, std::ostream& out, const RunActionTab
     PrintUsage(out);
     return 0;
   }
-  // An interface listing shows no vendor or model names.
-  if (machineErrors != nullptr) ReadMachineDevices(options->mode != ListMode::interface);
+  if (machineErrors != nullptr) {
+    ListingShows shows;
+    shows.names = options->mode != ListMode::interface;  // an interface listing shows no vendor or model names
+    shows.absentDevices = !options->presentOnly;
+    ReadMachineDevices(shows);
+  }
   if (options->json) UseBinaryOutput(out);
   ChooseRunAction(*options, options->json ? jsonTable : table)(*options, out);
   if (machineErrors == nullptr) return 0;

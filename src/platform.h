@@ -3,6 +3,15 @@
 // in-memory device model. Components call these names and nothing else, so call sites read the same on both.
 #pragma once
 
+namespace devlist {
+/// What the listing about to run shows, for the machine's device source: vendor and model names (an
+/// interface listing shows none), and devices that are not present now (not-present).
+struct ListingShows {
+  bool names = true;
+  bool absentDevices = false;
+};
+}  // namespace devlist
+
 #ifdef _WIN32
 
 // The build sets the target Windows version (7: SetupDiGetDevicePropertyW is declared from Vista on) for
@@ -35,7 +44,7 @@
 
 // Windows keeps its devices itself, so the two calls of the machine's device source below have nothing to do.
 namespace devlist {
-inline void ReadMachineDevices(bool namesShown) { (void)namesShown; }
+inline void ReadMachineDevices(const ListingShows&) {}
 inline int MachineReadError() { return 0; }
 }  // namespace devlist
 
@@ -261,9 +270,10 @@ int _write(int fd, const void* buffer, unsigned int count);
 // Not Win32: Windows keeps its devices itself, while here they are read from the machine (the sysfs tree at
 // /sys) into the device model. The tool says so before its listing; tests fill the model themselves.
 namespace devlist {
-/// Makes the first SetupDiGetClassDevsA read the machine's devices. `namesShown` is false for a listing that
-/// shows no vendor or model names, so that their database is not opened for it.
-void ReadMachineDevices(bool namesShown);
+/// Makes the first SetupDiGetClassDevsA read the machine's devices, no more of them than `shows` needs: no
+/// database of names for a listing without names, and of the kernel's record of devices only what dates the
+/// present ones when absent devices are not listed.
+void ReadMachineDevices(const ListingShows& shows);
 /// 0 when the devices were read, or were not asked for yet; otherwise why the machine could not be read (an
 /// errno value: no devices directory, an unreadable root, out of descriptors), whatever the listing showed.
 int MachineReadError();

@@ -113,6 +113,10 @@ TEST_F(JournalSource, BootsMatchesAndFunctions) {
   files.files = {journal};
   EXPECT_EQ(14u, ReadJournal(files, [&](const KernelMessage&) { ++messages; }));
   EXPECT_EQ(14u, messages);
+  // Only the usb subsystem's: not the three of SCSI and the one of HID.
+  JournalOptions usb = files;
+  usb.usbDevicesOnly = true;
+  EXPECT_EQ(10u, ReadJournal(usb, [](const KernelMessage&) {}));
 
   // Opened again after every entry, or every few, it gives each message once, in order.
   for (const std::size_t perOpening : {1u, 3u, 13u, 14u}) {

@@ -71,14 +71,47 @@ void MakeTree(const ScratchTree& t, const char* serial) {
   t.File(dev + "/1-2:1.0/uevent", "INTERFACE=8/6/80\nMODALIAS=usb:v0781p5567d0126dc00dsc00dp00ic08isc06ip50in00\n");
 }
 
-SysfsScanOptions WithRecord(std::vector<UsbDeviceRecord> devices) {
+// How the scan read its record: "" not at all, else "whole" or "usb devices only" for each reading.
+SysfsScanOptions WithRecord(std::vector<UsbDeviceRecord> devices, std::string* readings = nullptr) {
   SysfsScanOptions options;
-  options.history = [devices = std::move(devices)]() {
+  options.history = [devices = std::move(devices), readings](bool usbDevicesOnly) {
+    if (readings != nullptr) *readings += usbDevicesOnly ? "usb devices only;" : "whole;";
     history::DeviceHistory h;
     h.devices = devices;
     return h;
   };
   return options;
+}
+
+TEST_F(ScanHistoryTest, AListingOfPresentDevicesReadsOnlyWhatDatesThem) {
+  const struct {
+    const char* what;
+    bool stickPresent;
+    bool absentListed;
+    const char* readings;
+    bool goneStickListed;
+  } cases[] = {
+      {"not-present, no USB device", false, true, "whole;", true},
+      {"not-present, a stick present", true, true, "whole;", true},
+      {"present only, no USB device", false, false, "", false},
+      {"present only, a stick present", true, false, "usb devices only;", false},
+  };
+  for (const auto& c : cases) {
+    model::Clear();
+    ScratchTree t;
+    MakeTree(t, c.stickPresent ? "4C530001" : nullptr);
+    std::string readings;
+    SysfsScanOptions options = WithRecord({Stick(0, "1-2", "4C530001", kMonday, kMonday + kDay),
+                                           Stick(0, "1-3", "4C530002", kMonday, kMonday + kDay)},
+                                          &readings);
+    options.absentListed = c.absentListed;
+    ScanSysfs(t.root(), options);
+    EXPECT_EQ(c.readings, readings) << c.what;
+    EXPECT_EQ(c.goneStickListed, model::FindDevice("USB\\VID_0781&PID_5567\\4C530002") != nullptr) << c.what;
+    if (c.stickPresent) {
+      EXPECT_EQ(kMonday, DateOf("USB\\VID_0781&PID_5567\\4C530001", DEVPKEY_Device_FirstInstallDate)) << c.what;
+    }
+  }
 }
 
 TEST_F(ScanHistoryTest, APresentDeviceGetsItsDatesAndIsListedOnce) {

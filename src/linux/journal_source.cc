@@ -134,6 +134,7 @@ Journal OpenMatched(const JournalOptions& options) {
   if (Sd().journal_add_match(journal.get(), "_TRANSPORT=kernel", 0) < 0) return nullptr;
   for (const char* match : kSubsystemMatches) {
     if (Sd().journal_add_match(journal.get(), match, 0) < 0) return nullptr;
+    if (options.usbDevicesOnly) break;  // the first is usb's
   }
   Sd().journal_set_data_threshold(journal.get(), kMaxMessageBytes);
   return journal;

@@ -16,6 +16,8 @@ struct JournalOptions {
   std::vector<std::string> files;
   /// Entries read between two openings: each opening's pages of the files are let go when it closes.
   std::size_t entriesPerOpening = 256;
+  /// Only the messages of the usb subsystem (USB devices and interfaces), not those of SCSI and HID.
+  bool usbDevicesOnly = false;
 };
 
 /// Gives `sink` the kernel's messages of the subsystems that carry USB devices and their functions (usb,

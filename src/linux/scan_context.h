@@ -2,6 +2,7 @@
 // database and the facts of sysfs that several scanners read the same way (drivers, firmware nodes, inputs).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -22,8 +23,11 @@ struct ScanContext {
   const HwdbLookup& hwdb;
   /// Whether the listing shows names; when it does not, a lookup for a name alone answers nothing.
   bool names = true;
-  /// The USB devices the kernel's record holds; null when there is none.
-  const history::DeviceHistory* history = nullptr;
+  /// Reads the USB devices the kernel's record holds (`usbDevicesOnly`: only what dates the USB devices
+  /// themselves); empty reads none.
+  std::function<history::DeviceHistory(bool usbDevicesOnly)> readHistory{};
+  /// Whether the listing shows devices that are not present now.
+  bool absentListed = true;
   /// The module version of each driver asked so far, by the path its links lead to and its name.
   std::map<std::string, std::string> driverVersions{};
   /// The number of each USB interface the USB scan took, by the interface's path: a HID device on one is

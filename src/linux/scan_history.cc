@@ -38,13 +38,30 @@ std::string HubOf(std::string_view port) {
   return "usb" + std::string(port.substr(0, port.find('-')));
 }
 
-// The folder a USB device on `port` has while it is plugged in, relative to the root: its hub's folder, found
-// through the bus while the hub is there, else made from the hub's own hub in the same way.
-std::string DeviceFolderOf(const SysfsReader& tree, const std::string& port, int depth = 0) {
-  if (const auto path = tree.Resolve(JoinPath("bus/usb/devices", port))) return *path;
-  if (depth > 16 || StartsWith(port, "usb")) return JoinPath("bus/usb/devices", port);
-  return JoinPath(DeviceFolderOf(tree, HubOf(port), depth + 1), port);
-}
+// The folder a USB device on a port has while it is plugged in, relative to the root: its hub's folder, found
+// through the bus while the hub is there, else made from the hub's own hub in the same way. A record holds
+// the same few ports many times over, and each is looked up in the tree once.
+class DeviceFolders {
+ public:
+  explicit DeviceFolders(const SysfsReader& tree) : tree_(tree) {}
+
+  const std::string& Of(const std::string& port, int depth = 0) {
+    if (const auto known = folders_.find(port); known != folders_.end()) return known->second;
+    std::string folder;
+    if (const auto path = tree_.Resolve(JoinPath("bus/usb/devices", port))) {
+      folder = *path;
+    } else if (depth > 16 || StartsWith(port, "usb")) {
+      folder = JoinPath("bus/usb/devices", port);
+    } else {
+      folder = JoinPath(Of(HubOf(port), depth + 1), port);
+    }
+    return folders_.emplace(port, std::move(folder)).first->second;
+  }
+
+ private:
+  const SysfsReader& tree_;
+  std::unordered_map<std::string, std::string> folders_;
+};
 
 unsigned PortNumberOf(const std::string& port) {
   const std::size_t at = port.find('.') != std::string::npos ? port.rfind('.') + 1 : port.find('-') + 1;
@@ -64,10 +81,10 @@ struct Identity {
   std::string folder;  // its folder while plugged in
 };
 
-Identity IdentityOf(const SysfsReader& tree, const UsbDeviceRecord& r) {
+Identity IdentityOf(DeviceFolders& folders, const UsbDeviceRecord& r) {
   Identity out;
   out.vp = "USB\\VID_" + Hex(r.vendorId, 4) + "&PID_" + Hex(r.productId, 4);
-  out.folder = DeviceFolderOf(tree, r.port);
+  out.folder = folders.Of(r.port);
   std::string suffix = UsableSerial(r.serialNumber);
   if (suffix.empty()) suffix = SuffixOf(5, Dir(out.folder), std::to_string(PortNumberOf(r.port)));
   out.id = out.vp + "\\" + suffix;
@@ -205,8 +222,18 @@ void AddUsbDevice(ScanContext& context, const Absent& a) {
 }  // namespace
 
 void ScanHistory(ScanContext& context) {
-  if (context.history == nullptr || context.history->devices.empty()) return;
+  if (!context.readHistory) return;
   DeviceGraph& graph = context.graph;
+  // A listing of present devices takes from the record only the dates of the USB devices present (and of
+  // what hangs below them): with none, there is nothing to read, and else only the USB devices' own
+  // messages, which give every date, and never their functions' (disks, HID devices).
+  bool usbPresent = false;
+  for (NodeId id = 0; id < graph.size() && !usbPresent; ++id) {
+    usbPresent = StartsWith(Folded(graph.node(id).id), "USB\\VID_");
+  }
+  if (!context.absentListed && !usbPresent) return;
+  const history::DeviceHistory recorded = context.readHistory(!context.absentListed);
+  if (recorded.devices.empty()) return;
   // The devices found so far by id, for the record's devices that are present now.
   std::unordered_map<std::string, NodeId> present;
   present.reserve(graph.size());
@@ -215,14 +242,16 @@ void ScanHistory(ScanContext& context) {
   std::unordered_map<std::string, DeviceDates> presentDates;  // by the present device's folder
   std::unordered_map<std::string, std::size_t> absentByKey;
   std::vector<Absent> absent;
-  for (const UsbDeviceRecord& r : context.history->devices) {
+  DeviceFolders folders(context.tree);
+  for (const UsbDeviceRecord& r : recorded.devices) {
     if (!PlainPort(r.port) || r.firstArrival == 0) continue;
-    Identity identity = IdentityOf(context.tree, r);
+    Identity identity = IdentityOf(folders, r);
     const std::string key = Folded(identity.id);
     if (const auto found = present.find(key); found != present.end()) {
       Merge(presentDates[graph.node(found->second).path], r);
       continue;
     }
+    if (!context.absentListed) continue;
     auto [at, added] = absentByKey.emplace(key, absent.size());
     if (added) absent.push_back(Absent{&r, std::move(identity), {}});
     Absent& a = absent[at->second];

@@ -68,9 +68,9 @@ int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   {
     const sysfs::SysfsReader tree(root, options.beforeRead);
     if (tree.Usable()) {
-      const history::DeviceHistory recorded = options.history ? options.history() : history::DeviceHistory{};
       sysfs::ScanContext context{tree, graph, options.cpuinfoPath, options.hwdb, options.names};
-      context.history = &recorded;
+      context.readHistory = options.history;
+      context.absentListed = options.absentListed;
       for (const sysfs::Scanner scan : kScanSteps) scan(context);
     }
     // A file the reader could not open for want of a descriptor reads as missing: the devices it would have
@@ -89,16 +89,18 @@ int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   return UnreadableReason(root);
 }
 
-void InstallSysfsLoader(std::string root, NamesShown names) {
+void InstallSysfsLoader(std::string root, NamesShown names, AbsentShown absent) {
   SysfsScanOptions options;
   options.cpuinfoPath = "/proc/cpuinfo";
   options.hwdb = OpenSystemHwdbOnFirstLookup();
   options.names = names == NamesShown::yes;
+  options.absentListed = absent == AbsentShown::yes;
   // The kernel's record is read for setup listings only: what it adds (dates, devices no longer there)
   // shows in device reports, never in an interface listing.
   if (options.names) {
-    options.history = [] {
-      const history::HistoryOptions system;  // the system's journal, else its text logs
+    options.history = [](bool usbDevicesOnly) {
+      history::HistoryOptions system;  // the system's journal, else its text logs
+      system.journal.usbDevicesOnly = usbDevicesOnly;
       return history::ReadDeviceHistory(system);
     };
   }
@@ -111,7 +113,10 @@ void InstallSysfsLoader(std::string root, SysfsScanOptions options) {
   });
 }
 
-void ReadMachineDevices(bool namesShown) { InstallSysfsLoader("/sys", namesShown ? NamesShown::yes : NamesShown::no); }
+void ReadMachineDevices(const ListingShows& shows) {
+  InstallSysfsLoader("/sys", shows.names ? NamesShown::yes : NamesShown::no,
+                     shows.absentDevices ? AbsentShown::yes : AbsentShown::no);
+}
 
 int MachineReadError() { return model::UnreadMachineError(); }
 

@@ -18,8 +18,12 @@ struct SysfsScanOptions {
   /// False when the listing shows no names (an interface listing): the database is then asked only where its
   /// answer decides more than a name (a device's class), so a run that needs no such answer never opens it.
   bool names = true;
-  /// The USB devices the kernel's record holds, read when the scan needs them; none when empty.
-  std::function<history::DeviceHistory()> history;
+  /// The USB devices the kernel's record holds, read when the scan needs them (`usbDevicesOnly`: only what
+  /// dates the USB devices themselves, no function of theirs); none when empty.
+  std::function<history::DeviceHistory(bool usbDevicesOnly)> history;
+  /// Whether the listing shows devices that are not present now. When it does not, the record is read only
+  /// where a USB device is present, and only for the dates of such devices.
+  bool absentListed = true;
   /// Test hook, run before each file, directory or link under the root is read (given its absolute path),
   /// so a test can make a device vanish between the scan and the read.
   std::function<void(const std::string& path)> beforeRead;
@@ -32,13 +36,14 @@ struct SysfsScanOptions {
 /// then fails, see model::FailLoading). A tree that holds few devices is no failure.
 int ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
 
-/// Whether the listing that will run shows vendor and model names.
+/// Whether the listing that will run shows vendor and model names, and devices that are not present now.
 enum class NamesShown { yes, no };
+enum class AbsentShown { yes, no };
 
 /// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database
 /// (opened on the first name looked up, and only looked up for what the listing shows). The scan's failure
 /// is noted for model::UnreadMachineError.
-void InstallSysfsLoader(std::string root, NamesShown names = NamesShown::yes);
+void InstallSysfsLoader(std::string root, NamesShown names = NamesShown::yes, AbsentShown absent = AbsentShown::yes);
 /// The same with options of the caller's.
 void InstallSysfsLoader(std::string root, SysfsScanOptions options);
 
