@@ -48,41 +48,33 @@ struct LibraryCloser {
   void operator()(void* library) const { dlclose(library); }
 };
 
+// Sets `call` to the library's function of that name; false when it has none.
+template <typename Call>
+bool Bind(void* library, const char* name, Call& call) {
+  call = reinterpret_cast<Call>(dlsym(library, name));
+  return call != nullptr;
+}
+
 Systemd LoadSystemd(std::unique_ptr<void, LibraryCloser>& holder) {
   holder.reset(dlopen("libsystemd.so.0", RTLD_NOW | RTLD_LOCAL));
   void* library = holder.get();
   if (library == nullptr) return Systemd{};
   Systemd calls;
-    calls.id128_to_string = reinterpret_cast<decltype(&::sd_id128_to_string)>(dlsym(library, "sd_id128_to_string"));
-    if (calls.id128_to_string == nullptr) return Systemd{};
-    calls.journal_add_match = reinterpret_cast<decltype(&::sd_journal_add_match)>(dlsym(library, "sd_journal_add_match"));
-    if (calls.journal_add_match == nullptr) return Systemd{};
-    calls.journal_close = reinterpret_cast<decltype(&::sd_journal_close)>(dlsym(library, "sd_journal_close"));
-    if (calls.journal_close == nullptr) return Systemd{};
-    calls.journal_get_cursor = reinterpret_cast<decltype(&::sd_journal_get_cursor)>(dlsym(library, "sd_journal_get_cursor"));
-    if (calls.journal_get_cursor == nullptr) return Systemd{};
-    calls.journal_get_data = reinterpret_cast<decltype(&::sd_journal_get_data)>(dlsym(library, "sd_journal_get_data"));
-    if (calls.journal_get_data == nullptr) return Systemd{};
-    calls.journal_get_monotonic_usec = reinterpret_cast<decltype(&::sd_journal_get_monotonic_usec)>(dlsym(library, "sd_journal_get_monotonic_usec"));
-    if (calls.journal_get_monotonic_usec == nullptr) return Systemd{};
-    calls.journal_get_realtime_usec = reinterpret_cast<decltype(&::sd_journal_get_realtime_usec)>(dlsym(library, "sd_journal_get_realtime_usec"));
-    if (calls.journal_get_realtime_usec == nullptr) return Systemd{};
-    calls.journal_next = reinterpret_cast<decltype(&::sd_journal_next)>(dlsym(library, "sd_journal_next"));
-    if (calls.journal_next == nullptr) return Systemd{};
-    calls.journal_open = reinterpret_cast<decltype(&::sd_journal_open)>(dlsym(library, "sd_journal_open"));
-    if (calls.journal_open == nullptr) return Systemd{};
-    calls.journal_open_directory = reinterpret_cast<decltype(&::sd_journal_open_directory)>(dlsym(library, "sd_journal_open_directory"));
-    if (calls.journal_open_directory == nullptr) return Systemd{};
-    calls.journal_open_files = reinterpret_cast<decltype(&::sd_journal_open_files)>(dlsym(library, "sd_journal_open_files"));
-    if (calls.journal_open_files == nullptr) return Systemd{};
-    calls.journal_seek_cursor = reinterpret_cast<decltype(&::sd_journal_seek_cursor)>(dlsym(library, "sd_journal_seek_cursor"));
-    if (calls.journal_seek_cursor == nullptr) return Systemd{};
-    calls.journal_set_data_threshold = reinterpret_cast<decltype(&::sd_journal_set_data_threshold)>(dlsym(library, "sd_journal_set_data_threshold"));
-    if (calls.journal_set_data_threshold == nullptr) return Systemd{};
-    calls.journal_test_cursor = reinterpret_cast<decltype(&::sd_journal_test_cursor)>(dlsym(library, "sd_journal_test_cursor"));
-    if (calls.journal_test_cursor == nullptr) return Systemd{};
-  calls.loaded = true;
-  return calls;
+  calls.loaded = Bind(library, "sd_id128_to_string", calls.id128_to_string) &&
+                 Bind(library, "sd_journal_add_match", calls.journal_add_match) &&
+                 Bind(library, "sd_journal_close", calls.journal_close) &&
+                 Bind(library, "sd_journal_get_cursor", calls.journal_get_cursor) &&
+                 Bind(library, "sd_journal_get_data", calls.journal_get_data) &&
+                 Bind(library, "sd_journal_get_monotonic_usec", calls.journal_get_monotonic_usec) &&
+                 Bind(library, "sd_journal_get_realtime_usec", calls.journal_get_realtime_usec) &&
+                 Bind(library, "sd_journal_next", calls.journal_next) &&
+                 Bind(library, "sd_journal_open", calls.journal_open) &&
+                 Bind(library, "sd_journal_open_directory", calls.journal_open_directory) &&
+                 Bind(library, "sd_journal_open_files", calls.journal_open_files) &&
+                 Bind(library, "sd_journal_seek_cursor", calls.journal_seek_cursor) &&
+                 Bind(library, "sd_journal_set_data_threshold", calls.journal_set_data_threshold) &&
+                 Bind(library, "sd_journal_test_cursor", calls.journal_test_cursor);
+  return calls.loaded ? calls : Systemd{};
 }
 
 const Systemd& Sd() {
