@@ -105,11 +105,17 @@ std::size_t Utf8Size(std::u16string_view text) {
 }
 
 void EncodeUtf8(std::u16string_view text, char* out) {
-  if (AllAscii(text)) {
-    for (const char16_t unit : text) *out++ = static_cast<char>(unit);
-    return;
-  }
+  if (CopyAscii(text, out)) return;
   EachUtf8Byte(text, [&out](char c) { *out++ = c; });
+}
+
+bool CopyAscii(std::u16string_view text, char* out) {
+  char16_t bits = 0;
+  for (const char16_t unit : text) {
+    bits = static_cast<char16_t>(bits | unit);
+    *out++ = static_cast<char>(unit);
+  }
+  return bits < 0x80;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

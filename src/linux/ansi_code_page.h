@@ -29,6 +29,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 /// which has room for that many.
 std::size_t Utf8Size(std::u16string_view text);
 void EncodeUtf8(std::u16string_view text, char* out);
+/// When every unit of `text` is ASCII, its UTF-8 (a byte a unit) written to `out`, which has room for a byte
+/// a unit, checked and copied in one pass; false otherwise, with `out` written over but not finished.
+bool CopyAscii(std::u16string_view text, char* out);
 
 /// Test hook, run by WideCharToMultiByte before it converts `text` to the ANSI code page (its NUL included
 /// when the caller gave none), `sizing` when no buffer was given: a nonzero result makes that call fail with

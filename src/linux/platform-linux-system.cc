@@ -109,7 +109,13 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
       return 0;
     }
   }
-  // Counted first, then written straight into the caller's buffer when it has room.
+  // ASCII text, nearly every id and name, has a byte a unit: where the caller's buffer has room for that
+  // many, it is copied and checked in one pass. Other text is counted first, then written straight into
+  // the caller's buffer when it has room.
+  if (text != nullptr && units <= static_cast<std::size_t>(textLength) && devlist::model::CopyAscii(source, text)) {
+    if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
+    return static_cast<int>(units);
+  }
   const std::size_t size = devlist::model::Utf8Size(source);
   if (size > static_cast<std::size_t>(INT_MAX)) {
     lastError = ERROR_INSUFFICIENT_BUFFER;
