@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "folded_id.h"
 #include "scanners.h"
 #include "sysfs_path.h"
 #include "sysfs_text.h"
@@ -20,8 +21,9 @@ namespace {
 
 using history::UsbDeviceRecord;
 
-// Ids compared without regard to case, as the model compares them.
-std::string Folded(std::string_view id) { return Upper(std::string(id)); }
+// Devices by instance id, compared without regard to case as the model compares them.
+template <typename Value>
+using ById = std::unordered_map<std::string, Value, model::FoldedIdHash, model::FoldedIdEqual>;
 
 // A port as the kernel names it ("1-1.2") is a safe path element only when it holds nothing but digits,
 // dashes and dots; the parser keeps only such ports, and this check keeps a lying record out of the paths.
@@ -227,32 +229,32 @@ void ScanHistory(ScanContext& context) {
   // A listing of present devices takes from the record only the dates of the USB devices present (and of
   // what hangs below them): with none, there is nothing to read, and else only the USB devices' own
   // messages, which give every date, and never their functions' (disks, HID devices).
+  constexpr std::string_view kUsbIdStart = "USB\\VID_";
   bool usbPresent = false;
   for (NodeId id = 0; id < graph.size() && !usbPresent; ++id) {
-    usbPresent = StartsWith(Folded(graph.node(id).id), "USB\\VID_");
+    usbPresent = model::FoldedIdEqual{}(std::string_view(graph.node(id).id).substr(0, kUsbIdStart.size()), kUsbIdStart);
   }
   if (!context.absentListed && !usbPresent) return;
   const history::DeviceHistory recorded = context.readHistory(!context.absentListed);
   if (recorded.devices.empty()) return;
   // The devices found so far by id, for the record's devices that are present now.
-  std::unordered_map<std::string, NodeId> present;
+  ById<NodeId> present;
   present.reserve(graph.size());
-  for (NodeId id = 0; id < graph.size(); ++id) present.emplace(Folded(graph.node(id).id), id);
+  for (NodeId id = 0; id < graph.size(); ++id) present.emplace(graph.node(id).id, id);
 
   std::unordered_map<std::string, DeviceDates> presentDates;  // by the present device's folder
-  std::unordered_map<std::string, std::size_t> absentByKey;
+  ById<std::size_t> absentById;
   std::vector<Absent> absent;
   DeviceFolders folders(context.tree);
   for (const UsbDeviceRecord& r : recorded.devices) {
     if (!PlainPort(r.port) || r.firstArrival == 0) continue;
     Identity identity = IdentityOf(folders, r);
-    const std::string key = Folded(identity.id);
-    if (const auto found = present.find(key); found != present.end()) {
+    if (const auto found = present.find(identity.id); found != present.end()) {
       Merge(presentDates[graph.node(found->second).path], r);
       continue;
     }
     if (!context.absentListed) continue;
-    auto [at, added] = absentByKey.emplace(key, absent.size());
+    auto [at, added] = absentById.emplace(identity.id, absent.size());
     if (added) absent.push_back(Absent{&r, std::move(identity), {}});
     Absent& a = absent[at->second];
     // Records come oldest boot first: the latest one says what the device was last time.
