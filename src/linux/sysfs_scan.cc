@@ -89,14 +89,14 @@ int ScanSysfs(const std::string& root, const SysfsScanOptions& options) {
   return UnreadableReason(root);
 }
 
-void InstallSysfsLoader(std::string root, NamesShown names, AbsentShown absent) {
+void InstallSysfsLoader(std::string root, const ListingShows& shows) {
   SysfsScanOptions options;
   options.cpuinfoPath = "/proc/cpuinfo";
   options.hwdb = OpenSystemHwdbOnFirstLookup();
-  options.names = names == NamesShown::yes;
-  options.absentListed = absent == AbsentShown::yes;
-  // The kernel's record is read for setup listings only: what it adds (dates, devices no longer there)
-  // shows in device reports, never in an interface listing.
+  options.names = shows.names;
+  options.absentListed = shows.absentDevices;
+  // What the record adds (dates, devices no longer there) shows only in device reports, and the listings
+  // with names are the setup listings that print them: an interface listing has no use for the record.
   if (options.names) {
     options.history = [](bool usbDevicesOnly) {
       history::HistoryOptions system;  // the system's journal, else its text logs
@@ -113,10 +113,7 @@ void InstallSysfsLoader(std::string root, SysfsScanOptions options) {
   });
 }
 
-void ReadMachineDevices(const ListingShows& shows) {
-  InstallSysfsLoader("/sys", shows.names ? NamesShown::yes : NamesShown::no,
-                     shows.absentDevices ? AbsentShown::yes : AbsentShown::no);
-}
+void ReadMachineDevices(const ListingShows& shows) { InstallSysfsLoader("/sys", shows); }
 
 int MachineReadError() { return model::UnreadMachineError(); }
 

@@ -7,6 +7,7 @@
 
 #include "device_history.h"
 #include "hardware_database.h"
+#include "platform.h"
 
 namespace devlist {
 
@@ -36,14 +37,11 @@ struct SysfsScanOptions {
 /// then fails, see model::FailLoading). A tree that holds few devices is no failure.
 int ScanSysfs(const std::string& root, const SysfsScanOptions& options = {});
 
-/// Whether the listing that will run shows vendor and model names, and devices that are not present now.
-enum class NamesShown { yes, no };
-enum class AbsentShown { yes, no };
-
-/// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo and the system's hardware database
-/// (opened on the first name looked up, and only looked up for what the listing shows). The scan's failure
-/// is noted for model::UnreadMachineError.
-void InstallSysfsLoader(std::string root, NamesShown names = NamesShown::yes, AbsentShown absent = AbsentShown::yes);
+/// Makes the first SetupDiGetClassDevsA scan `root`, with /proc/cpuinfo, the system's hardware database
+/// (opened on the first name looked up, and only looked up for what the listing shows) and the kernel's
+/// record of USB devices (as much of it as `shows` needs). The scan's failure is noted for
+/// model::UnreadMachineError.
+void InstallSysfsLoader(std::string root, const ListingShows& shows);
 /// The same with options of the caller's.
 void InstallSysfsLoader(std::string root, SysfsScanOptions options);
 
